@@ -1,0 +1,11 @@
+#include "AppState.h"
+
+namespace app {
+
+AppState& appState()
+{
+    static AppState state;
+    return state;
+}
+
+} // namespace app

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+namespace app {
+
+// Plain message boxes: title "Dispora", the text, one OK button.
+class MessageService
+{
+public:
+    virtual ~MessageService() = default;
+    virtual void inform(const QString& text) = 0;
+};
+
+class Clock
+{
+public:
+    virtual ~Clock() = default;
+    virtual QDateTime now() const = 0;
+};
+
+// The system's printers as the settings and the printing see them.
+class PrinterService
+{
+public:
+    virtual ~PrinterService() = default;
+    virtual QStringList printerNames() const = 0;
+    // Position of the system's current (default) printer in printerNames(), -1 when none.
+    virtual int currentPrinterIndex() const = 0;
+};
+
+// The services in use. The program installs the real ones at start; tests install their own.
+MessageService& messages();
+Clock& clock();
+PrinterService& printers();
+void setMessages(MessageService* service);
+void setClock(Clock* service);
+void setPrinters(PrinterService* service);
+
+// A clock that reads the system time.
+class SystemClock : public Clock
+{
+public:
+    QDateTime now() const override { return QDateTime::currentDateTime(); }
+};
+
+} // namespace app

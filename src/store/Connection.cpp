@@ -1,0 +1,320 @@
+#include "Connection.h"
+
+#include "NamedParameters.h"
+#include "SqlError.h"
+
+#include <cstring>
+#include <memory>
+#include <mysql.h>
+
+namespace store {
+
+namespace {
+
+bool g_serverStarted = false;
+
+void startServer()
+{
+    if (g_serverStarted)
+        return;
+    // Paths are relative: the program runs with its own folder as working directory.
+    static const char* args[] = {
+        "dispora",
+        "--basedir=./",
+        "--datadir=./data",
+        "--skip-innodb",
+        "--default-storage-engine=MyISAM",
+        "--default-tmp-storage-engine=MyISAM",
+        "--key_buffer_size=32M",
+        "--lower_case_table_names=1",
+        "--character-set-server=utf8mb4",
+        "--collation-server=utf8mb4_hungarian_ci",
+        "--skip-grant-tables",
+        "--log-warnings=0",
+    };
+    static const char* groups[] = {"dispora_embedded", nullptr};
+    if (mysql_library_init(int(std::size(args)), const_cast<char**>(args), const_cast<char**>(groups)) != 0)
+        throw SqlError(QStringLiteral("Az beágyazott adatbázis-kiszolgáló nem indult el."));
+    g_serverStarted = true;
+}
+
+QVariant convert(const char* data, unsigned long length, enum_field_types type, unsigned flags)
+{
+    if (!data)
+        return QVariant();
+    const QByteArray bytes(data, qsizetype(length));
+    switch (type) {
+    case MYSQL_TYPE_TINY:
+    case MYSQL_TYPE_SHORT:
+    case MYSQL_TYPE_LONG:
+    case MYSQL_TYPE_INT24:
+    case MYSQL_TYPE_LONGLONG:
+    case MYSQL_TYPE_YEAR:
+        return (flags & UNSIGNED_FLAG) ? QVariant(qlonglong(bytes.toULongLong())) : QVariant(bytes.toLongLong());
+    case MYSQL_TYPE_DECIMAL:
+    case MYSQL_TYPE_NEWDECIMAL: {
+        // Sums of integer columns come back as decimals; keep whole values integral.
+        bool ok = false;
+        const qlonglong whole = bytes.toLongLong(&ok);
+        return ok ? QVariant(whole) : QVariant(bytes.toDouble());
+    }
+    case MYSQL_TYPE_FLOAT:
+    case MYSQL_TYPE_DOUBLE:
+        return bytes.toDouble();
+    case MYSQL_TYPE_DATETIME:
+    case MYSQL_TYPE_TIMESTAMP:
+    case MYSQL_TYPE_DATE: {
+        const QString text = QString::fromLatin1(bytes);
+        QDateTime value = QDateTime::fromString(text.left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        if (!value.isValid())
+            value = QDateTime(QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd")), QTime(0, 0));
+        return value;
+    }
+    default:
+        return QString::fromUtf8(bytes);
+    }
+}
+
+QString serverError(st_mysql* handle)
+{
+    return QString::fromUtf8(mysql_error(handle));
+}
+
+QString statementError(MYSQL_STMT* stmt)
+{
+    return QString::fromUtf8(mysql_stmt_error(stmt));
+}
+
+struct StmtCloser
+{
+    void operator()(MYSQL_STMT* stmt) const { mysql_stmt_close(stmt); }
+};
+struct ResCloser
+{
+    void operator()(MYSQL_RES* res) const { mysql_free_result(res); }
+};
+
+} // namespace
+
+bool Connection::serverStarted()
+{
+    return g_serverStarted;
+}
+
+void Connection::shutdownServer()
+{
+    if (g_serverStarted) {
+        mysql_library_end();
+        g_serverStarted = false;
+    }
+}
+
+Connection::~Connection()
+{
+    close();
+}
+
+void Connection::open()
+{
+    if (m_handle)
+        return;
+    if (m_openFault) {
+        if (auto fault = m_openFault())
+            throw SqlError(*fault);
+    }
+    startServer();
+    st_mysql* handle = mysql_init(nullptr);
+    if (!handle)
+        throw SqlError(QStringLiteral("Out of memory"));
+    mysql_options(handle, MYSQL_OPT_USE_EMBEDDED_CONNECTION, nullptr);
+    mysql_options(handle, MYSQL_SET_CHARSET_NAME, "utf8mb4");
+    if (!mysql_real_connect(handle, nullptr, "SYSDBA", nullptr, "kovenda", 0, nullptr, 0)) {
+        const QString error = serverError(handle);
+        mysql_close(handle);
+        throw SqlError(error);
+    }
+    if (mysql_query(handle, "SET NAMES utf8mb4 COLLATE utf8mb4_hungarian_ci") != 0) {
+        const QString error = serverError(handle);
+        mysql_close(handle);
+        throw SqlError(error);
+    }
+    m_handle = handle;
+}
+
+void Connection::close()
+{
+    if (m_handle) {
+        mysql_close(m_handle);
+        m_handle = nullptr;
+    }
+}
+
+std::optional<ResultSet> Connection::run(const QString& sql, const std::vector<Parameter>& parameters)
+{
+    if (!m_handle)
+        throw SqlError(QStringLiteral("Not connected"));
+    if (m_statementFault) {
+        if (auto fault = m_statementFault(sql))
+            throw SqlError(*fault);
+    }
+    const PositionalStatement positional = toPositional(sql);
+    if (positional.parameters.isEmpty())
+        return runPlain(positional.sql);
+    return runPrepared(sql, parameters);
+}
+
+std::optional<ResultSet> Connection::runPlain(const QString& sql)
+{
+    const QByteArray text = sql.toUtf8();
+    if (mysql_real_query(m_handle, text.constData(), text.size()) != 0)
+        throw SqlError(serverError(m_handle));
+    std::unique_ptr<MYSQL_RES, ResCloser> result(mysql_store_result(m_handle));
+    if (!result) {
+        if (mysql_field_count(m_handle) != 0)
+            throw SqlError(serverError(m_handle));
+        return std::nullopt;
+    }
+    ResultSet set;
+    const unsigned count = mysql_num_fields(result.get());
+    const MYSQL_FIELD* fields = mysql_fetch_fields(result.get());
+    for (unsigned i = 0; i < count; ++i)
+        set.columns.push_back({QString::fromUtf8(fields[i].name)});
+    while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
+        const unsigned long* lengths = mysql_fetch_lengths(result.get());
+        std::vector<QVariant> values;
+        values.reserve(count);
+        for (unsigned i = 0; i < count; ++i)
+            values.push_back(convert(row[i], lengths[i], fields[i].type, fields[i].flags));
+        set.rows.push_back(std::move(values));
+    }
+    return set;
+}
+
+std::optional<ResultSet> Connection::runPrepared(const QString& sql, const std::vector<Parameter>& parameters)
+{
+    const PositionalStatement positional = toPositional(sql);
+    std::unique_ptr<MYSQL_STMT, StmtCloser> stmt(mysql_stmt_init(m_handle));
+    if (!stmt)
+        throw SqlError(serverError(m_handle));
+    const QByteArray text = positional.sql.toUtf8();
+    if (mysql_stmt_prepare(stmt.get(), text.constData(), text.size()) != 0)
+        throw SqlError(statementError(stmt.get()));
+
+    // Values live until the statement has run.
+    const qsizetype count = positional.parameters.size();
+    std::vector<MYSQL_BIND> binds(static_cast<size_t>(count));
+    std::vector<QByteArray> texts(static_cast<size_t>(count));
+    std::vector<long long> integers(static_cast<size_t>(count));
+    std::vector<double> reals(static_cast<size_t>(count));
+    std::vector<unsigned long> lengths(static_cast<size_t>(count));
+    for (qsizetype i = 0; i < count; ++i) {
+        const QString& name = positional.parameters[i];
+        const Parameter* found = nullptr;
+        for (const Parameter& p : parameters) {
+            if (p.name.compare(name, Qt::CaseInsensitive) == 0) {
+                found = &p;
+                break;
+            }
+        }
+        if (!found)
+            throw SqlError(QStringLiteral("Parameter '%1' not found").arg(name));
+        MYSQL_BIND& bind = binds[size_t(i)];
+        std::memset(&bind, 0, sizeof bind);
+        const QVariant& value = found->value;
+        switch (value.isNull() ? QMetaType::UnknownType : value.typeId()) {
+        case QMetaType::UnknownType:
+        case QMetaType::Nullptr:
+            bind.buffer_type = MYSQL_TYPE_NULL;
+            break;
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Long:
+        case QMetaType::Short:
+        case QMetaType::Bool:
+            integers[size_t(i)] = value.toLongLong();
+            bind.buffer_type = MYSQL_TYPE_LONGLONG;
+            bind.buffer = &integers[size_t(i)];
+            break;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            reals[size_t(i)] = value.toDouble();
+            bind.buffer_type = MYSQL_TYPE_DOUBLE;
+            bind.buffer = &reals[size_t(i)];
+            break;
+        case QMetaType::QDateTime:
+        case QMetaType::QDate:
+            // Sent as the server's own date-time text; the column type converts it.
+            texts[size_t(i)] = value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1();
+            lengths[size_t(i)] = static_cast<unsigned long>(texts[size_t(i)].size());
+            bind.buffer_type = MYSQL_TYPE_STRING;
+            bind.buffer = texts[size_t(i)].data();
+            bind.buffer_length = lengths[size_t(i)];
+            bind.length = &lengths[size_t(i)];
+            break;
+        default:
+            texts[size_t(i)] = value.toString().toUtf8();
+            lengths[size_t(i)] = static_cast<unsigned long>(texts[size_t(i)].size());
+            bind.buffer_type = MYSQL_TYPE_STRING;
+            bind.buffer = texts[size_t(i)].data();
+            bind.buffer_length = lengths[size_t(i)];
+            bind.length = &lengths[size_t(i)];
+            break;
+        }
+    }
+    if (mysql_stmt_bind_param(stmt.get(), binds.data()) != 0)
+        throw SqlError(statementError(stmt.get()));
+    if (mysql_stmt_execute(stmt.get()) != 0)
+        throw SqlError(statementError(stmt.get()));
+
+    std::unique_ptr<MYSQL_RES, ResCloser> meta(mysql_stmt_result_metadata(stmt.get()));
+    if (!meta)
+        return std::nullopt;
+
+    my_bool updateMax = 1;
+    mysql_stmt_attr_set(stmt.get(), STMT_ATTR_UPDATE_MAX_LENGTH, &updateMax);
+    if (mysql_stmt_store_result(stmt.get()) != 0)
+        throw SqlError(statementError(stmt.get()));
+
+    const unsigned columns = mysql_num_fields(meta.get());
+    const MYSQL_FIELD* fields = mysql_fetch_fields(meta.get());
+    ResultSet set;
+    std::vector<MYSQL_BIND> out(columns);
+    std::vector<QByteArray> buffers(columns);
+    std::vector<unsigned long> outLengths(columns);
+    std::vector<my_bool> nulls(columns);
+    for (unsigned i = 0; i < columns; ++i) {
+        set.columns.push_back({QString::fromUtf8(fields[i].name)});
+        buffers[i].resize(qsizetype(std::max<unsigned long>(fields[i].max_length, 64) + 1));
+        std::memset(&out[i], 0, sizeof(MYSQL_BIND));
+        out[i].buffer_type = MYSQL_TYPE_STRING;
+        out[i].buffer = buffers[i].data();
+        out[i].buffer_length = static_cast<unsigned long>(buffers[i].size());
+        out[i].length = &outLengths[i];
+        out[i].is_null = &nulls[i];
+    }
+    if (mysql_stmt_bind_result(stmt.get(), out.data()) != 0)
+        throw SqlError(statementError(stmt.get()));
+    for (;;) {
+        const int rc = mysql_stmt_fetch(stmt.get());
+        if (rc == MYSQL_NO_DATA)
+            break;
+        if (rc == 1)
+            throw SqlError(statementError(stmt.get()));
+        std::vector<QVariant> values;
+        values.reserve(columns);
+        for (unsigned i = 0; i < columns; ++i) {
+            if (nulls[i]) {
+                values.emplace_back();
+                continue;
+            }
+            values.push_back(convert(buffers[i].constData(), std::min<unsigned long>(outLengths[i], out[i].buffer_length),
+                                     fields[i].type, fields[i].flags));
+        }
+        set.rows.push_back(std::move(values));
+    }
+    return set;
+}
+
+} // namespace store

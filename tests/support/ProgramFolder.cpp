@@ -1,0 +1,129 @@
+#include "ProgramFolder.h"
+
+#include "app/AppState.h"
+#include "store/DataModule.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace testsupport {
+
+namespace {
+
+void copyTree(const QString& from, const QString& to)
+{
+    QDir().mkpath(to);
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString target = to + path.mid(from.size());
+        if (it.fileInfo().isDir())
+            QDir().mkpath(target);
+        else if (!QFile::copy(path, target))
+            qFatal("cannot copy %s", qPrintable(path));
+    }
+}
+
+std::vector<store::Parameter> toParameters(const std::vector<std::pair<QString, QVariant>>& parameters)
+{
+    std::vector<store::Parameter> out;
+    for (const auto& [name, value] : parameters)
+        out.push_back({name, value});
+    return out;
+}
+
+} // namespace
+
+QString programFolder()
+{
+    static QString folder = [] {
+        static QTemporaryDir dir;
+        if (!dir.isValid())
+            qFatal("no temporary folder");
+        const QString ready = QStringLiteral(DISPORA_READY_DIR);
+        copyTree(ready + QStringLiteral("/data"), dir.path() + QStringLiteral("/data"));
+        QFile::copy(ready + QStringLiteral("/used.uld"), dir.path() + QStringLiteral("/used.uld"));
+        QDir::setCurrent(dir.path());
+        const QString path = dir.path() + QLatin1Char('/');
+        app::appState().programFolder = path;
+        app::appState().programVersion = app::kProgramVersion;
+        store::TDM1::instance().MyConnection1.open();
+        return path;
+    }();
+    return folder;
+}
+
+void resetTables()
+{
+    programFolder();
+    auto& dm = store::TDM1::instance();
+    for (store::Query* q : {&dm.MyQuery1, &dm.MyQuery2, &dm.MyQuery3, &dm.MyQuery4, &dm.MyQuery5, &dm.MyQuery6,
+                            &dm.myQuery7, &dm.myQuery8})
+        q->close();
+    dm.MyConnection1.setStatementFault({});
+    static const char* tables[] = {"B2",       "B2_ADATOK",       "BZS3",         "BZS3_ADATOK",    "B2ZSAK",
+                                   "B2ZSAK_ADATOK", "B2NATO",     "B2NATO_ADATOK", "BZS3NATO",       "BZS3NATO_ADATOK",
+                                   "SZERVEK",  "SZERVEK_TEMP",    "SZERVEK_VERZIO", "BEALLITASOK",   "CSOPORTOS",
+                                   "TEMP",     "FRISSITES"};
+    for (const char* table : tables)
+        dm.MyConnection1.run(QStringLiteral("TRUNCATE TABLE %1").arg(QLatin1String(table)), {});
+}
+
+void exec(const QString& sql, const std::vector<std::pair<QString, QVariant>>& parameters)
+{
+    programFolder();
+    store::TDM1::instance().MyConnection1.run(sql, toParameters(parameters));
+}
+
+QVariant scalar(const QString& sql, const std::vector<std::pair<QString, QVariant>>& parameters)
+{
+    programFolder();
+    auto result = store::TDM1::instance().MyConnection1.run(sql, toParameters(parameters));
+    if (!result || result->rows.empty() || result->rows[0].empty())
+        return {};
+    return result->rows[0][0];
+}
+
+QStringList rows(const QString& sql, const std::vector<std::pair<QString, QVariant>>& parameters)
+{
+    programFolder();
+    QStringList out;
+    auto result = store::TDM1::instance().MyConnection1.run(sql, toParameters(parameters));
+    if (!result)
+        return out;
+    for (const auto& row : result->rows) {
+        QStringList values;
+        for (const QVariant& v : row) {
+            if (v.isNull())
+                values << QStringLiteral("NULL");
+            else if (v.typeId() == QMetaType::QDateTime)
+                values << v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            else
+                values << v.toString();
+        }
+        out << values.join(u'|');
+    }
+    return out;
+}
+
+void RecordingMessages::inform(const QString& text)
+{
+    texts << text;
+    if (onInform)
+        onInform(text);
+}
+
+Services& installServices()
+{
+    static Services services;
+    app::setMessages(&services.messages);
+    app::setClock(&services.clock);
+    app::setPrinters(&services.printers);
+    return services;
+}
+
+} // namespace testsupport

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "app/Services.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace testsupport {
+
+// A fresh copy of the built program folder (database and lock file) in a temporary
+// folder that is removed at exit. It becomes the working directory and the program
+// folder of AppState, and the store is opened on it. The embedded server starts only
+// once per process, so a test executable has exactly one such folder.
+QString programFolder();
+
+// Empties every table but MINOSITES (restarting every counter) and the items of the
+// data module's queries, so each case starts from a new installation.
+void resetTables();
+
+// Runs a statement on the main connection (with named parameters).
+void exec(const QString& sql, const std::vector<std::pair<QString, QVariant>>& parameters = {});
+// The first column of the first row of a query, or a null QVariant.
+QVariant scalar(const QString& sql, const std::vector<std::pair<QString, QVariant>>& parameters = {});
+// Every row of a query, its values joined with '|' (null as "NULL").
+QStringList rows(const QString& sql, const std::vector<std::pair<QString, QVariant>>& parameters = {});
+
+// Message boxes that record their texts instead of showing a window.
+class RecordingMessages : public app::MessageService
+{
+public:
+    void inform(const QString& text) override;
+    QStringList texts;
+    std::function<void(const QString&)> onInform; // runs while the "box" is shown
+};
+
+class FixedClock : public app::Clock
+{
+public:
+    QDateTime now() const override { return moment; }
+    QDateTime moment = QDateTime(QDate(2026, 3, 14), QTime(9, 26, 53));
+};
+
+class FakePrinters : public app::PrinterService
+{
+public:
+    QStringList printerNames() const override { return names; }
+    int currentPrinterIndex() const override { return current; }
+    QStringList names = {QStringLiteral("Iroda"), QStringLiteral("Titkarsag")};
+    int current = 0;
+};
+
+// Installs recording messages, a fixed clock and fake printers for the whole process
+// and returns them; call once from initTestCase().
+struct Services
+{
+    RecordingMessages messages;
+    FixedClock clock;
+    FakePrinters printers;
+};
+Services& installServices();
+
+} // namespace testsupport
