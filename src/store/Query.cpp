@@ -54,6 +54,14 @@ void Query::open()
     notify();
 }
 
+void Query::refresh()
+{
+    const int current = m_current;
+    open();
+    if (current >= 0)
+        setCurrentRow(std::min(current, rowCount() - 1));
+}
+
 void Query::execute()
 {
     close();

@@ -34,6 +34,7 @@ public:
     void setNull(const QString& name) { setParam(name, QVariant()); }
 
     void open();    // throws SqlError; the object is open with its rows afterwards
+    void refresh(); // reopens with the same text and values, keeping the current row where it can
     void execute(); // throws SqlError; for statements without rows (any rows are dropped)
 
     // Shorthands for the common close / set text / bind / open pattern.

@@ -1,0 +1,6 @@
+#include "Tadatbazis_form.h"
+
+Tadatbazis_form::Tadatbazis_form(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Tadatbazis_form"));
+}

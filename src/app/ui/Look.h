@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QColor>
+
+class QWidget;
+class QPushButton;
+class QGroupBox;
+
+namespace ui {
+
+// Colours of the program's windows.
+inline const QColor kActiveCaption(0x0A, 0x50, 0xA0);
+inline const QColor kSkyBlue(0xA6, 0xCA, 0xF0);
+inline const QColor kInfoTip(0xFF, 0xFF, 0xE1);
+
+// Background running from the active-caption colour (top) to sky blue (bottom).
+void setCaptionGradientBackground(QWidget* window);
+void setSkyBlueBackground(QWidget* window);
+// Rounded, bold button with a sky-blue edge.
+void styleButton(QPushButton* button);
+// Captioned panel with a bold title.
+void styleGroupBox(QGroupBox* box);
+
+} // namespace ui

@@ -1,0 +1,92 @@
+#include "Windows.h"
+
+#include "ConfirmDialog.h"
+#include "TForm1.h"
+#include "Tnevjegy_form.h"
+#include "Tny_form.h"
+#include "admin/ui/Tadatbazis_form.h"
+#include "admin/ui/Tbeallitasok_form.h"
+#include "items/ui/Tcsoportos_form.h"
+#include "items/ui/Tkereso_form.h"
+#include "items/ui/Ttetelek_felvetele_form.h"
+#include "lists/ui/ListWorkspace.h"
+
+namespace ui {
+
+Windows& windows()
+{
+    static Windows w;
+    return w;
+}
+
+ListWorkspace* Windows::workspace(int kind) const
+{
+    switch (kind) {
+    case 1:
+        return b2f_form;
+    case 2:
+        return bzs3_form;
+    case 3:
+        return b2zsak_form;
+    case 4:
+        return b2nato_form;
+    case 5:
+        return bzs3nato_form;
+    default:
+        return nullptr;
+    }
+}
+
+std::array<ListWorkspace*, 5> Windows::workspaces() const
+{
+    return {b2f_form, bzs3_form, b2zsak_form, b2nato_form, bzs3nato_form};
+}
+
+void createWindows()
+{
+    Windows& w = windows();
+    if (w.ny_form)
+        return;
+    w.ny_form = new Tny_form;
+    w.form1 = new TForm1;
+    w.b2f_form = new ListWorkspace(1);
+    w.beallitasok_form = new Tbeallitasok_form;
+    w.torles_form = ConfirmDialog::createTorles();
+    w.kereso_form = new Tkereso_form;
+    w.tetelek_felvetele_form = new Ttetelek_felvetele_form;
+    w.bzs3_form = new ListWorkspace(2);
+    w.b2zsak_form = new ListWorkspace(3);
+    w.b2nato_form = new ListWorkspace(4);
+    w.bzs3nato_form = new ListWorkspace(5);
+    w.adatbazis_form = new Tadatbazis_form;
+    w.frissites_kerdezo_form = ConfirmDialog::createFrissitesKerdezo();
+    w.import_form = ConfirmDialog::createImport();
+    w.frissites_rakerdezo_form = ConfirmDialog::createFrissitesRakerdezo();
+    w.nevjegy_form = new Tnevjegy_form;
+    w.csoportos_form = new Tcsoportos_form;
+}
+
+void destroyWindows()
+{
+    Windows& w = windows();
+    delete w.csoportos_form;
+    delete w.nevjegy_form;
+    delete w.frissites_rakerdezo_form;
+    delete w.import_form;
+    delete w.frissites_kerdezo_form;
+    delete w.adatbazis_form;
+    delete w.bzs3nato_form;
+    delete w.b2nato_form;
+    delete w.b2zsak_form;
+    delete w.bzs3_form;
+    delete w.tetelek_felvetele_form;
+    delete w.kereso_form;
+    delete w.torles_form;
+    delete w.beallitasok_form;
+    delete w.b2f_form;
+    delete w.form1;
+    delete w.ny_form;
+    w = Windows{};
+}
+
+} // namespace ui

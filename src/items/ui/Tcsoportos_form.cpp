@@ -1,0 +1,6 @@
+#include "Tcsoportos_form.h"
+
+Tcsoportos_form::Tcsoportos_form(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Tcsoportos_form"));
+}

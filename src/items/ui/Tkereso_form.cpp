@@ -1,0 +1,6 @@
+#include "Tkereso_form.h"
+
+Tkereso_form::Tkereso_form(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Tkereso_form"));
+}
