@@ -1,8 +1,11 @@
 #include "ProgramFolder.h"
 
 #include "app/AppState.h"
+#include "app/ui/Keyboard.h"
+#include "app/ui/Windows.h"
 #include "store/DataModule.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -124,6 +127,21 @@ Services& installServices()
     app::setClock(&services.clock);
     app::setPrinters(&services.printers);
     return services;
+}
+
+} // namespace testsupport
+
+namespace testsupport {
+
+void createWindowsOnce()
+{
+    programFolder();
+    static bool created = false;
+    if (created)
+        return;
+    created = true;
+    ui::installKeyboardConventions(*qApp);
+    ui::createWindows();
 }
 
 } // namespace testsupport

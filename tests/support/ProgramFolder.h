@@ -61,4 +61,8 @@ struct Services
 };
 Services& installServices();
 
+// Creates every window of the program once for this test process (with the program's
+// keyboard rules installed), after the program folder is ready.
+void createWindowsOnce();
+
 } // namespace testsupport

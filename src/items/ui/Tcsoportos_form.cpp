@@ -3,4 +3,7 @@
 Tcsoportos_form::Tcsoportos_form(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Tcsoportos_form"));
+    setWindowTitle(QStringLiteral("Csoportos felvitel"));
 }
+
+void Tcsoportos_form::openFor(ListWorkspace*) {}
