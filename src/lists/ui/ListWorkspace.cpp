@@ -7,3 +7,8 @@ ListWorkspace::ListWorkspace(int kind, QWidget* parent) : QWidget(parent), m_kin
     setObjectName(lists::listKind(kind).windowName);
     setWindowTitle(lists::listKind(kind).caption);
 }
+
+void ListWorkspace::openFromMenu()
+{
+    show();
+}

@@ -11,6 +11,10 @@ public:
     explicit ListWorkspace(int kind, QWidget* parent = nullptr);
     int kind() const { return m_kind; }
 
+    // The main menu's opening of this workspace, after it has set currentListKind:
+    // start screen, placement, entry dialog set-up, show, hide the menu, load names.
+    void openFromMenu();
+
 private:
     int m_kind;
 };
