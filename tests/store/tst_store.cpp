@@ -19,14 +19,15 @@ private slots:
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("positional");
         QTest::addColumn<QStringList>("names");
-        QTest::newRow("plain") << "SELECT * FROM B2 WHERE LSZAM=:lszam" << "SELECT * FROM B2 WHERE LSZAM=?"
-                               << QStringList{"lszam"};
+        QTest::newRow("plain") << "SELECT * FROM B2 WHERE LSZAM=:lszam"
+                               << "SELECT * FROM B2 WHERE LSZAM=?" << QStringList{"lszam"};
         QTest::newRow("repeated") << "UPDATE B2 SET SZAMNELKULI=SZAMNELKULI+:SZ, DB=DB+:SZ WHERE LSZAM=:LSZAM"
                                   << "UPDATE B2 SET SZAMNELKULI=SZAMNELKULI+?, DB=DB+? WHERE LSZAM=?"
                                   << QStringList{"SZ", "SZ", "LSZAM"};
-        QTest::newRow("quoted colon") << "SELECT ':x', \"a:b\" FROM T WHERE A=:a -- :c" << "SELECT ':x', \"a:b\" FROM T WHERE A=? -- :c"
-                                      << QStringList{"a"};
-        QTest::newRow("escaped quote") << "SELECT 'it''s :no' , :yes" << "SELECT 'it''s :no' , ?" << QStringList{"yes"};
+        QTest::newRow("quoted colon") << "SELECT ':x', \"a:b\" FROM T WHERE A=:a -- :c"
+                                      << "SELECT ':x', \"a:b\" FROM T WHERE A=? -- :c" << QStringList{"a"};
+        QTest::newRow("escaped quote") << "SELECT 'it''s :no' , :yes"
+                                       << "SELECT 'it''s :no' , ?" << QStringList{"yes"};
     }
     void namedParametersBecomePositional()
     {
@@ -42,7 +43,8 @@ private slots:
     {
         auto& q = store::TDM1::instance().MyQuery1;
         for (int i = 0; i < 3; ++i)
-            q.execute("INSERT INTO B2 (LSZAM,IKTSZAM,MJEL) VALUES (:L,:I,:M)", {{"L", 1}, {"I", "x"}, {"M", 2}});
+            q.execute("INSERT INTO B2 (LSZAM,IKTSZAM,MJEL) VALUES (:L,:I,:M)",
+                      {{"L", 1}, {"I", "x"}, {"M", 2}});
         q.execute("truncate table b2");
         q.execute("INSERT INTO B2 (LSZAM,IKTSZAM,MJEL) VALUES (:L,:I,:M)", {{"L", 1}, {"I", "y"}, {"M", 2}});
         QCOMPARE(scalar("SELECT TETEL_ID FROM B2").toInt(), 1);
@@ -66,7 +68,8 @@ private slots:
     {
         auto& q = store::TDM1::instance().MyQuery1;
         for (int n : {9, 10})
-            q.execute("INSERT INTO B2_ADATOK (JCIMZETT,LSZAM) VALUES (:JCIMZETT,:LSZAM)", {{"JCIMZETT", "x"}, {"LSZAM", n}});
+            q.execute("INSERT INTO B2_ADATOK (JCIMZETT,LSZAM) VALUES (:JCIMZETT,:LSZAM)",
+                      {{"JCIMZETT", "x"}, {"LSZAM", n}});
         q.open("SELECT MAX(LSZAM) AS MAXLSZAM FROM B2_ADATOK");
         QCOMPARE(q.value("MAXLSZAM").toInt() + 1, 11);
     }
@@ -77,7 +80,10 @@ private slots:
         exec("INSERT INTO SZERVEK (TKOD,SZERVNEV) VALUES (:t,:n)", {{"t", "000123"}, {"n", text}});
         QCOMPARE(scalar("SELECT SZERVNEV FROM SZERVEK WHERE TKOD=:t", {{"t", "000123"}}).toString(), text);
         // Accented capitals fold for the search.
-        QCOMPARE(scalar("SELECT COUNT(*) FROM SZERVEK WHERE lower(SZERVNEV) LIKE lower(:p)", {{"p", "%ÁRVÍZTŰRŐ%"}}).toInt(), 1);
+        QCOMPARE(scalar("SELECT COUNT(*) FROM SZERVEK WHERE lower(SZERVNEV) LIKE lower(:p)",
+                        {{"p", "%ÁRVÍZTŰRŐ%"}})
+                     .toInt(),
+                 1);
     }
 
     void namesSortInHungarianOrder()
@@ -101,14 +107,16 @@ private slots:
         QTest::addColumn<QString>("copy");
         for (const char* t : {"B2", "BZS3", "B2ZSAK", "B2NATO", "BZS3NATO"})
             QTest::newRow(t) << QString::fromLatin1(t) << "TEMP";
-        QTest::newRow("SZERVEK") << "SZERVEK" << "SZERVEK_TEMP";
+        QTest::newRow("SZERVEK") << "SZERVEK"
+                                 << "SZERVEK_TEMP";
     }
     void scratchTablesMatchTheirOriginals()
     {
         QFETCH(QString, table);
         QFETCH(QString, copy);
-        const QString sql = "SELECT COLUMN_NAME, DATA_TYPE FROM information_schema.COLUMNS WHERE TABLE_SCHEMA='kovenda' "
-                            "AND TABLE_NAME=:t ORDER BY ORDINAL_POSITION";
+        const QString sql =
+            "SELECT COLUMN_NAME, DATA_TYPE FROM information_schema.COLUMNS WHERE TABLE_SCHEMA='kovenda' "
+            "AND TABLE_NAME=:t ORDER BY ORDINAL_POSITION";
         const QStringList original = rows(sql, {{"t", table.toLower()}});
         QVERIFY(original.size() >= 6);
         QCOMPARE(rows(sql, {{"t", copy.toLower()}}), original);
@@ -147,7 +155,8 @@ private slots:
                 return QStringLiteral("injected");
             return std::nullopt;
         });
-        QVERIFY_THROWS_EXCEPTION(store::SqlError, dm.MyQuery1.execute("INSERT INTO B2 (LSZAM) VALUES (:l)", {{"l", 1}}));
+        QVERIFY_THROWS_EXCEPTION(store::SqlError,
+                                 dm.MyQuery1.execute("INSERT INTO B2 (LSZAM) VALUES (:l)", {{"l", 1}}));
         dm.MyQuery1.execute("INSERT INTO B2_ADATOK (LSZAM) VALUES (:l)", {{"l", 1}});
         dm.MyConnection1.setStatementFault({});
         QCOMPARE(scalar("SELECT COUNT(*) FROM B2").toInt(), 0);
