@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Connection.h"
+#include "FolderLock.h"
 #include "Query.h"
 
 namespace store {
@@ -16,6 +17,7 @@ public:
     TDM1& operator=(const TDM1&) = delete;
 
     Connection MyConnection1;
+    FolderLock ADOConnection2; // in-use lock of the program folder, held for the whole run
 
     Query MyQuery1; // general scratch
     Query MyQuery2; // the item view of the list on show

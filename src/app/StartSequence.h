@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+namespace store {
+class TDM1;
+class LegacyMigration;
+} // namespace store
+
+namespace app {
+
+// The start sequence that runs once the opening window's progress bar is full: opens
+// the store and repairs its tables, takes the folder lock, runs the one-time migration
+// while FRISSITES is empty and repairs missing print counts.
+class StartSequence
+{
+public:
+    enum class Outcome
+    {
+        HandOver, // go on to the main menu (also when a later step failed)
+        Fatal,    // a fatal message was shown; the program ends
+    };
+
+    StartSequence(store::TDM1& dataModule, store::LegacyMigration& migration, QString programFolder);
+
+    Outcome run();
+
+    static QString noStoreMessage();
+    static QString inUseMessage();
+
+    // What the last run skipped because of an error (empty when nothing was skipped).
+    QString skippedBecause() const { return m_skipped; }
+
+private:
+    bool connect();
+    void migrate();
+
+    store::TDM1& m_dm;
+    store::LegacyMigration& m_migration;
+    QString m_programFolder;
+    QString m_skipped;
+};
+
+} // namespace app

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QStringList>
+
+namespace store {
+
+class Query;
+
+// The start-time upkeep of the main store.
+namespace upkeep {
+
+// The repair statements, in the order they run.
+const QStringList& repairStatements();
+
+// Repairs every table but TEMP, one statement after the other on the query. The first
+// repair that fails (the statement raises, or the server reports an error for the
+// table) shows "MySQL REPAIR error" and ends the routine. Never raises.
+// Returns true when every table was repaired.
+bool repairTables(Query& query);
+
+// The print-count repair statements: a list with a print date but no count of prints
+// counts as printed once.
+const QStringList& printCountRepairStatements();
+void repairPrintCounts(Query& query); // raises on failure
+
+} // namespace upkeep
+
+} // namespace store
