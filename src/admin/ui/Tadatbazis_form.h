@@ -2,9 +2,47 @@
 
 #include <QWidget>
 
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+
+// The database operations window "Adatbázis műveletek": register refresh, backup,
+// restore and the numbering reset.
 class Tadatbazis_form : public QWidget
 {
     Q_OBJECT
 public:
     explicit Tadatbazis_form(QWidget* parent = nullptr);
+
+    QGroupBox* SCGroupBox1; // "SZERVEK adatbázis frissítése"
+    QGroupBox* SCGroupBox2; // "Adatbázis exportálás (biztonsági másolat készítése)"
+    QGroupBox* SCGroupBox3; // "Adatbázis importálás (visszatöltés biztonsági másolatból)"
+    QGroupBox* SCGroupBox4; // "Futárjegyzék sorszámozások év eleji nullázása"
+    QLineEdit* Edit1;       // stored register version (read-only)
+    QLineEdit* Edit2;       // chosen spreadsheet (read-only)
+    QPushButton* SCButton1; // "Tallózás"
+    QPushButton* SCButton2; // "Frissítés indítása"
+    QPushButton* SCButton3; // "Adatbázis exportálása"
+    QPushButton* SCButton4; // "Adatbázis importálása"
+    QPushButton* SCButton5; // "Sorszám nullázás"
+    QProgressBar* JvGradientProgressBar1;
+    QLabel* Label3; // rows written / rows in the file
+
+    // Window heights: all four groups, or only the register refresh.
+    static constexpr int kFullHeight = 450;
+    static constexpr int kRefreshOnlyHeight = 208;
+    void showAllGroups();
+    void showRefreshGroupOnly();
+
+    // Where the archive support is taken from (the program folder).
+    void setZipLibraryFolder(const QString& folder) { m_zipLibraryFolder = folder; }
+    QString zipLibraryFolder() const { return m_zipLibraryFolder; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QString m_zipLibraryFolder;
 };

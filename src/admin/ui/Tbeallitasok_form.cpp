@@ -1,6 +1,223 @@
 #include "Tbeallitasok_form.h"
 
+#include "app/Services.h"
+#include "app/ui/Guard.h"
+#include "app/ui/Look.h"
+#include "app/ui/TForm1.h"
+#include "app/ui/Windows.h"
+#include "store/DataModule.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+namespace {
+
+QLineEdit* makeEdit(QWidget* parent, const char* name, int maxLength, bool readOnly = false)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    if (maxLength > 0)
+        edit->setMaxLength(maxLength);
+    edit->setReadOnly(readOnly);
+    return edit;
+}
+
+QGroupBox* makeGroup(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* box = new QGroupBox(caption, parent);
+    box->setObjectName(QLatin1String(name));
+    ui::styleGroupBox(box);
+    return box;
+}
+
+// Codes and margins take digits only.
+void digitsOnly(QLineEdit* edit)
+{
+    static const QRegularExpression digits(QStringLiteral("[0-9]*"));
+    edit->setValidator(new QRegularExpressionValidator(digits, edit));
+}
+
+} // namespace
+
 Tbeallitasok_form::Tbeallitasok_form(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Tbeallitasok_form"));
+    setWindowTitle(QStringLiteral("Dispora - Beállítások"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    ui::setCaptionGradientBackground(this);
+
+    // Own organisation.
+    SCGroupBox1 = makeGroup(this, "SCGroupBox1", QStringLiteral("Saját adatok"));
+    Edit2 = makeEdit(SCGroupBox1, "Edit2", 6);
+    Edit1 = makeEdit(SCGroupBox1, "Edit1", 0, true);
+    {
+        auto* grid = new QGridLayout(SCGroupBox1);
+        grid->addWidget(new QLabel(QStringLiteral("Szervkód"), SCGroupBox1), 0, 0);
+        grid->addWidget(Edit2, 0, 1);
+        grid->addWidget(
+            new QLabel(QStringLiteral("ORVD-től kapott 6 számjegyű egyedi azonosító"), SCGroupBox1), 0, 2);
+        grid->addWidget(new QLabel(QStringLiteral("A mi nevünk"), SCGroupBox1), 1, 0);
+        grid->addWidget(Edit1, 1, 1, 1, 2);
+        grid->setColumnStretch(2, 1);
+        Edit2->setFixedWidth(80);
+    }
+
+    // Default addressee of the lists.
+    SCGroupBox2 = makeGroup(this, "SCGroupBox2", QStringLiteral("Alapértelmezett címzett beállítása"));
+    Edit4 = makeEdit(SCGroupBox2, "Edit4", 6);
+    Edit3 = makeEdit(SCGroupBox2, "Edit3", 0, true);
+    {
+        auto* grid = new QGridLayout(SCGroupBox2);
+        grid->addWidget(new QLabel(QStringLiteral("Alapértelmezett címzett kódja"), SCGroupBox2), 0, 0);
+        grid->addWidget(Edit4, 0, 1, Qt::AlignLeft);
+        grid->addWidget(new QLabel(QStringLiteral("Alapértelmezett címzett neve"), SCGroupBox2), 1, 0);
+        grid->addWidget(Edit3, 1, 1);
+        grid->setColumnStretch(1, 1);
+        Edit4->setFixedWidth(80);
+    }
+
+    // Printer and margins.
+    SCGroupBox3 = makeGroup(this, "SCGroupBox3", QStringLiteral("Nyomtató beállítások"));
+    SCGroupBox4 = makeGroup(SCGroupBox3, "SCGroupBox4", QStringLiteral("Margó beállítások"));
+    Edit5 = makeEdit(SCGroupBox4, "Edit5", 2);
+    Edit6 = makeEdit(SCGroupBox4, "Edit6", 2);
+    Edit7 = makeEdit(SCGroupBox4, "Edit7", 2);
+    Edit8 = makeEdit(SCGroupBox4, "Edit8", 2);
+    {
+        // The four margins sit like the four sides of a page.
+        auto* grid = new QGridLayout(SCGroupBox4);
+        auto place = [&](QLineEdit* edit, const QString& caption, int row, int column) {
+            auto* cell = new QVBoxLayout;
+            auto* label = new QLabel(caption, SCGroupBox4);
+            label->setAlignment(Qt::AlignHCenter);
+            cell->addWidget(label);
+            cell->addWidget(edit, 0, Qt::AlignHCenter);
+            edit->setFixedWidth(36);
+            edit->setAlignment(Qt::AlignCenter);
+            grid->addLayout(cell, row, column);
+        };
+        place(Edit5, QStringLiteral("felső"), 0, 1);
+        place(Edit7, QStringLiteral("bal"), 1, 0);
+        place(Edit8, QStringLiteral("jobb"), 1, 2);
+        place(Edit6, QStringLiteral("alsó"), 2, 1);
+    }
+    SCGroupBox5 = makeGroup(SCGroupBox3, "SCGroupBox5", QStringLiteral("Nyomtató kiválasztása"));
+    ComboBox1 = new QComboBox(SCGroupBox5);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    RadioButton1 = new QRadioButton(QStringLiteral("Ez legyen használva"), SCGroupBox5);
+    RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
+    RadioButton2 = new QRadioButton(QStringLiteral("A windows alapértelmezett nyomtatója legyen használva"),
+                                    SCGroupBox5);
+    RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
+    Edit13 = makeEdit(SCGroupBox5, "Edit13", 0, true);
+    {
+        auto* grid = new QGridLayout(SCGroupBox5);
+        grid->addWidget(ComboBox1, 0, 0);
+        grid->addWidget(RadioButton1, 0, 1);
+        grid->addWidget(RadioButton2, 1, 1);
+        grid->addWidget(Edit13, 1, 0);
+        grid->setColumnStretch(0, 1);
+    }
+    {
+        auto* row = new QHBoxLayout(SCGroupBox3);
+        row->addWidget(SCGroupBox4);
+        row->addWidget(SCGroupBox5, 1);
+    }
+
+    for (QLineEdit* edit : {Edit2, Edit4, Edit5, Edit6, Edit7, Edit8})
+        digitsOnly(edit);
+
+    SCButton1 = new QPushButton(QStringLiteral("Mentés"), this);
+    SCButton1->setObjectName(QStringLiteral("SCButton1"));
+    SCButton2 = new QPushButton(QStringLiteral("Mégsem"), this);
+    SCButton2->setObjectName(QStringLiteral("SCButton2"));
+    for (QPushButton* b : {SCButton1, SCButton2}) {
+        ui::styleButton(b);
+        b->setFixedSize(120, 25);
+    }
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(SCButton1);
+    buttons->addSpacing(20);
+    buttons->addWidget(SCButton2);
+    buttons->addStretch();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(SCGroupBox1);
+    layout->addWidget(SCGroupBox2);
+    layout->addWidget(SCGroupBox3);
+    layout->addLayout(buttons);
+    resize(640, 420);
+
+    connect(Edit2, &QLineEdit::textChanged, this, &Tbeallitasok_form::Edit2Change);
+    connect(Edit4, &QLineEdit::textChanged, this, &Tbeallitasok_form::Edit4Change);
+    for (QLineEdit* margin : {Edit5, Edit6, Edit7, Edit8})
+        connect(margin, &QLineEdit::textChanged, this, &Tbeallitasok_form::Edit4Change);
+    connect(SCButton2, &QPushButton::clicked, this, &Tbeallitasok_form::SCButton2Click);
+}
+
+void Tbeallitasok_form::clearTextBoxes()
+{
+    for (QLineEdit* edit : {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8, Edit13})
+        edit->clear();
+}
+
+QString Tbeallitasok_form::current_printer_name()
+{
+    const QStringList names = app::printers().printerNames();
+    if (names.isEmpty())
+        return QString();
+    const int position = app::printers().currentPrinterIndex();
+    return position > 0 && position < names.size() ? names.at(position) : names.first();
+}
+
+void Tbeallitasok_form::lookUpCode(QLineEdit* code, QLineEdit* name)
+{
+    if (!isVisible())
+        return;
+    ui::guarded([&] {
+        if (code->text().size() < 6) {
+            name->clear();
+            return;
+        }
+        store::Query& q = store::TDM1::instance().MyQuery3;
+        q.close();
+        q.setSql(QStringLiteral("SELECT SZERVNEV FROM SZERVEK WHERE TKOD=:TKOD"));
+        q.setText(QStringLiteral("TKOD"), code->text());
+        q.open();
+        if (!q.isEmpty())
+            name->setText(q.value(0, QStringLiteral("SZERVNEV")).toString());
+    });
+}
+
+void Tbeallitasok_form::Edit2Change()
+{
+    lookUpCode(Edit2, Edit1);
+}
+
+void Tbeallitasok_form::Edit4Change()
+{
+    lookUpCode(Edit4, Edit3);
+}
+
+void Tbeallitasok_form::SCButton2Click()
+{
+    ui::windows().form1->show();
+    hide();
+}
+
+void Tbeallitasok_form::closeEvent(QCloseEvent* event)
+{
+    ui::windows().form1->show();
+    QWidget::closeEvent(event);
 }

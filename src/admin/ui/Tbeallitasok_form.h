@@ -2,9 +2,56 @@
 
 #include <QWidget>
 
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// The settings window "Dispora - Beállítások": own organisation, default list
+// addressee, printer and page margins.
 class Tbeallitasok_form : public QWidget
 {
     Q_OBJECT
 public:
     explicit Tbeallitasok_form(QWidget* parent = nullptr);
+
+    QGroupBox* SCGroupBox1;     // "Saját adatok"
+    QGroupBox* SCGroupBox2;     // "Alapértelmezett címzett beállítása"
+    QGroupBox* SCGroupBox3;     // "Nyomtató beállítások"
+    QGroupBox* SCGroupBox4;     // "Margó beállítások"
+    QGroupBox* SCGroupBox5;     // "Nyomtató kiválasztása"
+    QLineEdit* Edit1;           // our name (read-only)
+    QLineEdit* Edit2;           // our code
+    QLineEdit* Edit3;           // default addressee name (read-only)
+    QLineEdit* Edit4;           // default addressee code
+    QLineEdit* Edit5;           // top margin
+    QLineEdit* Edit6;           // bottom margin
+    QLineEdit* Edit7;           // left margin
+    QLineEdit* Edit8;           // right margin
+    QLineEdit* Edit13;          // the system printer in use (read-only)
+    QComboBox* ComboBox1;       // installed printers
+    QRadioButton* RadioButton1; // "Ez legyen használva"
+    QRadioButton* RadioButton2; // "A windows alapértelmezett nyomtatója legyen használva"
+    QPushButton* SCButton1;     // "Mentés"
+    QPushButton* SCButton2;     // "Mégsem"
+
+    // Empties every text box of the window.
+    void clearTextBoxes();
+
+    // The name of the printer at the system's current position, or of the first printer
+    // when that position is 0 or less; empty without printers.
+    static QString current_printer_name();
+
+public slots:
+    // Look the code up in the register and fill the name beside it (only while shown).
+    void Edit2Change();
+    void Edit4Change();
+    void SCButton2Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void lookUpCode(QLineEdit* code, QLineEdit* name);
 };

@@ -4,6 +4,7 @@
 #include <QLinearGradient>
 #include <QPalette>
 #include <QPushButton>
+#include <QScreen>
 #include <QWidget>
 
 namespace ui {
@@ -31,17 +32,29 @@ void setSkyBlueBackground(QWidget* window)
 void styleButton(QPushButton* button)
 {
     button->setAutoDefault(false);
-    button->setStyleSheet(QStringLiteral(
-        "QPushButton { font-weight: bold; border: 2px solid #87CEEB; border-radius: 8px;"
-        " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FFFFFF, stop:1 #DCEBFA); padding: 2px 10px; }"
-        "QPushButton:focus { border-color: #0A50A0; }"
-        "QPushButton:pressed { background: #C4DDF7; }"
-        "QPushButton:disabled { color: #8A8A8A; border-color: #C8C8C8; }"));
+    button->setStyleSheet(
+        QStringLiteral("QPushButton { font-weight: bold; border: 2px solid #87CEEB; border-radius: 8px;"
+                       " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #FFFFFF, stop:1 "
+                       "#DCEBFA); padding: 2px 10px; }"
+                       "QPushButton:focus { border-color: #0A50A0; }"
+                       "QPushButton:pressed { background: #C4DDF7; }"
+                       "QPushButton:disabled { color: #8A8A8A; border-color: #C8C8C8; }"));
 }
 
 void styleGroupBox(QGroupBox* box)
 {
     box->setStyleSheet(QStringLiteral("QGroupBox { font-weight: bold; }"));
+}
+
+void centreOnScreen(QWidget* window)
+{
+    const QScreen* screen = window->screen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize size = window->frameGeometry().size();
+    window->move(area.x() + (area.width() - size.width()) / 2,
+                 area.y() + (area.height() - size.height()) / 2);
 }
 
 } // namespace ui

@@ -20,5 +20,7 @@ void setSkyBlueBackground(QWidget* window);
 void styleButton(QPushButton* button);
 // Captioned panel with a bold title.
 void styleGroupBox(QGroupBox* box);
+// Puts the window in the middle of the desktop's available area.
+void centreOnScreen(QWidget* window);
 
 } // namespace ui
