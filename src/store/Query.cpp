@@ -2,6 +2,8 @@
 
 #include "SqlError.h"
 
+#include <algorithm>
+
 namespace store {
 
 Query::Query(Connection& connection, QString name) : m_connection(connection), m_name(std::move(name)) {}
@@ -46,20 +48,23 @@ void Query::setParam(const QString& name, const QVariant& value)
 
 void Query::open()
 {
-    close();
-    auto result = m_connection.run(sql(), m_parameters);
-    m_result = result ? std::move(*result) : ResultSet{};
-    m_open = true;
-    m_current = m_result.rows.empty() ? -1 : 0;
-    notify();
+    load(0);
 }
 
 void Query::refresh()
 {
-    const int current = m_current;
-    open();
-    if (current >= 0)
-        setCurrentRow(std::min(current, rowCount() - 1));
+    load(std::max(m_current, 0));
+}
+
+void Query::load(int wantedRow)
+{
+    close();
+    auto result = m_connection.run(sql(), m_parameters);
+    m_result = result ? std::move(*result) : ResultSet{};
+    m_open = true;
+    m_current = m_result.rows.empty() ? -1 : std::min(wantedRow, rowCount() - 1);
+    // Views learn of the new rows only once the current row is where it stays.
+    notify();
 }
 
 void Query::execute()

@@ -63,6 +63,7 @@ public:
     void addChangeListener(std::function<void()> listener) { m_listeners.push_back(std::move(listener)); }
 
 private:
+    void load(int wantedRow);
     void notify();
 
     Connection& m_connection;
