@@ -1,0 +1,158 @@
+#include "ItemEntry.h"
+
+#include "app/Services.h"
+#include "lists/ListKind.h"
+#include "lists/Renumbering.h"
+#include "store/DataModule.h"
+#include "store/SqlError.h"
+
+namespace items {
+
+const QString ItemEntry::kInsertFailed = QStringLiteral("Hiba a rekord felvétele közben!");
+
+namespace {
+
+constexpr int kNumberless = 6;
+constexpr int kRegistered = 5;
+
+QString textOf(const QVariant& value)
+{
+    return value.isNull() ? QString() : value.toString();
+}
+
+} // namespace
+
+ItemEntry::ItemEntry(store::TDM1& dm, const lists::ListKindInfo& kind) : m_dm(dm), m_kind(kind) {}
+
+void ItemEntry::add_items(const Consignment& c, const ListAddressees& addressees)
+{
+    const QString shortName = lookup_short_name(c.addresseeCode);
+    const QString storedName = shortName.isEmpty() ? c.addresseeName : shortName;
+
+    if (m_kind.hasClassificationChoice && c.mjel == kNumberless) {
+        // A list has one number-less row; later entries add to its counts.
+        store::Query& q = m_dm.MyQuery3;
+        q.open(QStringLiteral("SELECT MJEL FROM %1 WHERE MJEL=:MJEL AND LSZAM=:LSZAM")
+                   .arg(m_kind.entryItemTable),
+               {{QStringLiteral("MJEL"), kNumberless}, {QStringLiteral("LSZAM"), c.listNumber}});
+        const bool exists = !q.isEmpty();
+        q.close();
+        if (exists) {
+            q.execute(
+                QStringLiteral("UPDATE %1 SET SZAMNELKULI=SZAMNELKULI+:SZ, DB=DB+:SZ WHERE LSZAM=:LSZAM AND "
+                               "MJEL=:MJEL")
+                    .arg(m_kind.entryItemTable),
+                {{QStringLiteral("SZ"), c.count},
+                 {QStringLiteral("LSZAM"), c.listNumber},
+                 {QStringLiteral("MJEL"), kNumberless}});
+        } else {
+            insertRow(c.listNumber, c.registration, kNumberless, storedName, c.addresseeCode, c.count,
+                      c.count);
+        }
+        refreshItemView();
+    } else if (m_kind.hasClassificationChoice && c.mjel == kRegistered) {
+        insertRow(c.listNumber, c.registration, kRegistered, storedName, c.addresseeCode, c.count, c.count);
+        refreshItemView();
+    } else {
+        // Each classified piece is a line of its own; NATO rows carry no number-less count.
+        const int szamnelkuli = m_kind.hasClassificationChoice ? c.count : 0;
+        const int mjel = m_kind.hasClassificationChoice ? c.mjel : 0;
+        for (int piece = 0; piece < c.count; ++piece) {
+            insertRow(c.listNumber, c.registration, mjel, storedName, c.addresseeCode, szamnelkuli, 1);
+            refreshItemView();
+        }
+    }
+    writeListHeader(c.listNumber, addressees);
+}
+
+void ItemEntry::insertRow(int listNumber, const QString& iktszam, int mjel, const QString& kcimzett,
+                          const QString& kcimzettAz, int szamnelkuli, int db)
+{
+    const QString sql =
+        QStringLiteral("INSERT INTO %1 (LSZAM,IKTSZAM,MJEL,KCIMZETT,KCIMZETT_AZ,SZAMNELKULI,SORSZAM,DB) "
+                       "VALUES (:LSZAM,:IKTSZAM,:MJEL,:KCIMZETT,:KCIMZETT_AZ,:SZAMNELKULI,:SORSZAM,:DB)")
+            .arg(m_kind.entryItemTable);
+    const std::vector<store::Parameter> values = {{QStringLiteral("LSZAM"), listNumber},
+                                                  {QStringLiteral("IKTSZAM"), iktszam},
+                                                  {QStringLiteral("MJEL"), mjel},
+                                                  {QStringLiteral("KCIMZETT"), kcimzett},
+                                                  {QStringLiteral("KCIMZETT_AZ"), kcimzettAz},
+                                                  {QStringLiteral("SZAMNELKULI"), szamnelkuli},
+                                                  {QStringLiteral("SORSZAM"), 0},
+                                                  {QStringLiteral("DB"), db}};
+    store::Query& q = m_dm.MyQuery3;
+    try {
+        q.execute(sql, values);
+        return;
+    } catch (const store::SqlError&) {
+        // A damaged item table is the usual cause; rewriting it often cures the insert.
+    }
+    lists::Renumbering(m_dm, m_kind).rebuild_item_table();
+    try {
+        q.execute(sql, values);
+    } catch (const store::SqlError&) {
+        app::messages().inform(kInsertFailed);
+    }
+}
+
+void ItemEntry::writeListHeader(int listNumber, const ListAddressees& addressees)
+{
+    // A national list gets its header only with an addressee; a NATO list also when only
+    // the previous-list box has one, and then stores the active-list box's text anyway.
+    const bool write = m_kind.hasClassificationChoice
+                           ? !addressees.active.isEmpty()
+                           : !addressees.active.isEmpty() || !addressees.previous.isEmpty();
+    if (!write)
+        return;
+    store::Query& q = m_dm.MyQuery1;
+    q.open(QStringLiteral("SELECT * FROM %1 WHERE LSZAM=:LSZAM").arg(m_kind.entryHeaderTable),
+           {{QStringLiteral("LSZAM"), listNumber}});
+    const bool exists = !q.isEmpty();
+    const std::vector<store::Parameter> values = {{QStringLiteral("JCIMZETT"), addressees.active},
+                                                  {QStringLiteral("LSZAM"), listNumber}};
+    if (exists)
+        q.execute(QStringLiteral("UPDATE %1 SET JCIMZETT=:JCIMZETT WHERE LSZAM=:LSZAM")
+                      .arg(m_kind.entryHeaderTable),
+                  values);
+    else
+        q.execute(QStringLiteral("INSERT INTO %1 (JCIMZETT,LSZAM) VALUES (:JCIMZETT,:LSZAM)")
+                      .arg(m_kind.entryHeaderTable),
+                  values);
+}
+
+void ItemEntry::refreshItemView()
+{
+    if (m_dm.MyQuery2.isOpen())
+        m_dm.MyQuery2.refresh();
+}
+
+QString ItemEntry::addresseeCode(const QString& name)
+{
+    store::Query& q = m_dm.MyQuery3;
+    q.open(QStringLiteral("SELECT TKOD FROM SZERVEK WHERE SZERVNEV=:SZERVNEV"),
+           {{QStringLiteral("SZERVNEV"), name}});
+    const QString code = q.isEmpty() ? QStringLiteral("0") : textOf(q.value(QStringLiteral("TKOD")));
+    q.close();
+    return code;
+}
+
+QString ItemEntry::lookup_short_name(const QString& code)
+{
+    store::Query& q = m_dm.MyQuery3;
+    q.open(QStringLiteral("SELECT ROVIDNEV FROM SZERVEK WHERE TKOD=:TKOD"), {{QStringLiteral("TKOD"), code}});
+    const QString shortName = q.isEmpty() ? QString() : textOf(q.value(QStringLiteral("ROVIDNEV")));
+    q.close();
+    return shortName;
+}
+
+bool ItemEntry::takesClassifiedOnly(const QString& name)
+{
+    store::Query& q = m_dm.MyQuery3;
+    q.open(QStringLiteral("select * from szervek where szervnev=:szervnev"),
+           {{QStringLiteral("szervnev"), name}});
+    const bool classifiedOnly = !q.isEmpty() && q.value(QStringLiteral("minositett")).toInt() == 1;
+    q.close();
+    return classifiedOnly;
+}
+
+} // namespace items

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+
+namespace store {
+class TDM1;
+}
+
+namespace lists {
+struct ListKindInfo;
+}
+
+namespace items {
+
+// The stored-row rules of one save of the item entry dialog, for one list kind.
+class ItemEntry
+{
+public:
+    ItemEntry(store::TDM1& dm, const lists::ListKindInfo& kind);
+
+    // One save: the consignment as entered.
+    struct Consignment
+    {
+        int listNumber = 0;
+        int mjel = 0;  // the level; 0 on the NATO kinds
+        int count = 0; // pieces
+        QString registration;
+        QString addresseeName;
+        QString addresseeCode;
+    };
+    // The texts of the workspace's two addressee boxes; the list header takes the
+    // active-list one.
+    struct ListAddressees
+    {
+        QString active;
+        QString previous;
+    };
+
+    // Stores the consignment's rows (refreshing the item view after each one) and writes
+    // the list header. An insert that fails is retried once after a rebuild of the item
+    // table; a second failure is reported and the save goes on.
+    void add_items(const Consignment& consignment, const ListAddressees& addressees);
+
+    // The register code of a name, or "0" for a name the register does not know.
+    QString addresseeCode(const QString& name);
+    // The register's short name for a code, or empty text.
+    QString lookup_short_name(const QString& code);
+    // Whether the register marks this organisation as taking classified mail only.
+    bool takesClassifiedOnly(const QString& name);
+
+    static const QString kInsertFailed;
+
+private:
+    // One guarded insert of a row with serial 0; the renumbering gives it its place.
+    void insertRow(int listNumber, const QString& iktszam, int mjel, const QString& kcimzett,
+                   const QString& kcimzettAz, int szamnelkuli, int db);
+    void writeListHeader(int listNumber, const ListAddressees& addressees);
+    void refreshItemView();
+
+    store::TDM1& m_dm;
+    const lists::ListKindInfo& m_kind;
+};
+
+} // namespace items

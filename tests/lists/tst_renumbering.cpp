@@ -1,0 +1,267 @@
+#include "lists/ItemDeletion.h"
+#include "lists/ListKind.h"
+#include "lists/ListSelection.h"
+#include "lists/Renumbering.h"
+#include "store/DataModule.h"
+#include "store/SqlError.h"
+#include "support/ProgramFolder.h"
+
+#include <QTest>
+
+using namespace testsupport;
+
+namespace {
+
+store::TDM1& dm()
+{
+    return store::TDM1::instance();
+}
+
+// Inserts a row the way the entry dialog or the group dialog leaves it; returns its id.
+qlonglong addItem(const QString& table, int list, int mjel, const QString& iktszam, qlonglong parent = 0)
+{
+    exec(QStringLiteral(
+             "INSERT INTO %1 (LSZAM,IKTSZAM,MJEL,KCIMZETT,KCIMZETT_AZ,SZAMNELKULI,SORSZAM,DB,SZULO_ID) "
+             "VALUES (:l,:i,:m,'Címzett','000001',1,0,1,:p)")
+             .arg(table),
+         {{"l", list}, {"i", iktszam}, {"m", mjel}, {"p", parent}});
+    return scalar("SELECT LAST_INSERT_ID()").toLongLong();
+}
+
+// "IKTSZAM:SORSZAM" of a list's rows in list order.
+QStringList serials(const QString& table, int list)
+{
+    return rows(QStringLiteral(
+                    "SELECT IKTSZAM, SORSZAM FROM %1 WHERE LSZAM=:l ORDER BY SORSZAM,SZULO_ID,TETEL_ID")
+                    .arg(table),
+                {{"l", list}})
+        .replaceInStrings(QStringLiteral("|"), QStringLiteral(":"));
+}
+
+void renumber(int kind, int list)
+{
+    lists::Renumbering(dm(), lists::listKind(kind)).sorszam_rendezo(list);
+}
+
+void rebuild(int kind)
+{
+    lists::Renumbering(dm(), lists::listKind(kind)).rebuild_item_table();
+}
+
+void addExplicit(const QString& table, int id, int mjel, int parent, const QString& iktszam, int group = 0)
+{
+    exec(QStringLiteral(
+             "INSERT INTO %1 (LSZAM,IKTSZAM,MJEL,KCIMZETT,KCIMZETT_AZ,SZAMNELKULI,SORSZAM,DB,SZULO_ID,"
+             "TETEL_ID,CSOPORT_ID) VALUES (1,:i,:m,'K','000002',1,:s,1,:p,:id,:g)")
+             .arg(table),
+         {{"i", iktszam}, {"m", mjel}, {"s", id}, {"p", parent}, {"id", id}, {"g", group}});
+}
+
+// The table of the rebuild example: top-level 3, 7, 12; 20 and 21 under 7; 30 under a
+// parent that is gone.
+void addRebuildExample(const QString& table)
+{
+    addExplicit(table, 3, 2, 0, "A");
+    addExplicit(table, 7, 3, 0, "B");
+    addExplicit(table, 12, 1, 0, "C");
+    addExplicit(table, 20, 3, 7, "B1", 4);
+    addExplicit(table, 21, 3, 7, "B2", 5);
+    addExplicit(table, 30, 2, 99, "orphan", 6);
+}
+
+const QStringList kRebuiltExample = {
+    "1|A|0|0|3", "2|B|0|0|7", "3|B1|2|4|20", "4|B2|2|5|21", "5|C|0|0|12",
+};
+
+QStringList rebuiltRows(const QString& table)
+{
+    // TETEL_ID | IKTSZAM | SZULO_ID | CSOPORT_ID | SORSZAM (the old id, kept unchanged)
+    return rows(
+        QStringLiteral("SELECT TETEL_ID, IKTSZAM, SZULO_ID, CSOPORT_ID, SORSZAM FROM %1 ORDER BY TETEL_ID")
+            .arg(table));
+}
+
+} // namespace
+
+class TestRenumbering : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        programFolder();
+        installServices();
+    }
+    void init() { resetTables(); }
+
+    void ordersByLevelThenEntry_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QList<int>>("levels");   // in order of entry
+        QTest::addColumn<QList<int>>("expected"); // serial of each, in order of entry
+        QTest::newRow("secret, confidential, top secret") << 1 << QList<int>{2, 3, 1} << QList<int>{2, 3, 1};
+        QTest::newRow("number-less row comes last") << 2 << QList<int>{6, 5, 1, 4} << QList<int>{4, 3, 1, 2};
+        QTest::newRow("same level in entry order") << 3 << QList<int>{3, 1, 3, 3} << QList<int>{2, 1, 3, 4};
+        QTest::newRow("NATO in entry order") << 5 << QList<int>{0, 0, 0} << QList<int>{1, 2, 3};
+    }
+    void ordersByLevelThenEntry()
+    {
+        QFETCH(int, kind);
+        QFETCH(QList<int>, levels);
+        QFETCH(QList<int>, expected);
+        const QString table = lists::listKind(kind).itemTable;
+        QList<qlonglong> ids;
+        for (int level : levels)
+            ids << addItem(table, 1, level, QStringLiteral("I-%1").arg(ids.size()));
+        renumber(kind, 1);
+        for (int i = 0; i < ids.size(); ++i)
+            QCOMPARE(scalar(QStringLiteral("SELECT SORSZAM FROM %1 WHERE TETEL_ID=:id").arg(table),
+                            {{"id", ids[i]}})
+                         .toInt(),
+                     expected[i]);
+    }
+
+    void membersShareTheirParentsNumber()
+    {
+        const qlonglong parent = addItem("B2", 1, 3, "P");
+        for (const char* member : {"P1", "P2", "P3"})
+            addItem("B2", 1, 3, member, parent);
+        addItem("B2", 1, 1, "T");
+        addItem("B2", 1, 2, "S");
+        renumber(1, 1);
+        QCOMPARE(serials("B2", 1), (QStringList{"T:1", "S:2", "P:3", "P1:3", "P2:3", "P3:3"}));
+    }
+
+    void deletingLeavesNoGap()
+    {
+        QList<qlonglong> ids;
+        for (const char* i : {"a", "b", "c", "d", "e"})
+            ids << addItem("B2ZSAK", 4, 2, i);
+        renumber(3, 4);
+        QCOMPARE(lists::ItemDeletion(dm(), lists::listKind(3)).deleteItem(ids[1]),
+                 lists::ItemDeletion::Result::Deleted);
+        renumber(3, 4);
+        QCOMPARE(serials("B2ZSAK", 4), (QStringList{"a:1", "c:2", "d:3", "e:4"}));
+    }
+
+    void parentGoesOnlyAfterItsMembers()
+    {
+        const qlonglong first = addItem("B2", 1, 1, "first");
+        const qlonglong parent = addItem("B2", 1, 2, "parent");
+        const qlonglong member = addItem("B2", 1, 2, "member", parent);
+        renumber(1, 1);
+        lists::ItemDeletion deletion(dm(), lists::listKind(1));
+        QCOMPARE(deletion.deleteItem(parent), lists::ItemDeletion::Result::HasMembers);
+        QCOMPARE(serials("B2", 1), (QStringList{"first:1", "parent:2", "member:2"}));
+        QCOMPARE(deletion.deleteItem(member), lists::ItemDeletion::Result::Deleted);
+        renumber(1, 1);
+        QCOMPARE(serials("B2", 1), (QStringList{"first:1", "parent:2"}));
+        QCOMPARE(deletion.deleteItem(parent), lists::ItemDeletion::Result::Deleted);
+        QCOMPARE(deletion.deleteItem(first), lists::ItemDeletion::Result::Deleted);
+        QVERIFY(rows("SELECT * FROM B2").isEmpty());
+    }
+
+    void onlyTheGivenListChanges()
+    {
+        addItem("B2", 1, 2, "one");
+        addItem("B2", 2, 2, "other list");
+        addItem("B2NATO", 1, 0, "other kind");
+        renumber(1, 1);
+        QCOMPARE(serials("B2", 1), QStringList{"one:1"});
+        QCOMPARE(serials("B2", 2), QStringList{"other list:0"});
+        QCOMPARE(serials("B2NATO", 1), QStringList{"other kind:0"});
+    }
+
+    void emptyListWritesNothingAndReopensTheView()
+    {
+        addItem("B2", 2, 2, "elsewhere");
+        lists::ListSelection(dm(), lists::listKind(1)).openItemView(1);
+        QStringList written;
+        dm().MyConnection1.setStatementFault([&](const QString& sql) -> std::optional<QString> {
+            if (sql.startsWith("UPDATE", Qt::CaseInsensitive))
+                written << sql;
+            return std::nullopt;
+        });
+        int reloads = 0;
+        dm().MyQuery2.addChangeListener([&] { ++reloads; });
+        renumber(1, 1);
+        dm().MyConnection1.setStatementFault({});
+        QVERIFY(written.isEmpty());
+        QVERIFY(reloads > 0);
+        QVERIFY(dm().MyQuery2.isOpen());
+    }
+
+    void itemViewShowsTheNewNumbers()
+    {
+        addItem("BZS3", 7, 4, "d");
+        addItem("BZS3", 7, 1, "a");
+        lists::ListSelection(dm(), lists::listKind(2)).openItemView(7);
+        renumber(2, 7);
+        QVERIFY(dm().MyQuery2.isOpen());
+        QCOMPARE(dm().MyQuery2.rowCount(), 2);
+        QCOMPARE(dm().MyQuery2.value(0, "IKTSZAM").toString(), QString("a"));
+        QCOMPARE(dm().MyQuery2.value(0, "SORSZAM").toInt(), 1);
+        QCOMPARE(dm().MyQuery2.value(1, "SORSZAM").toInt(), 2);
+    }
+
+    void rebuildCompactsIds()
+    {
+        addRebuildExample("B2");
+        rebuild(1);
+        QCOMPARE(rebuiltRows("B2"), kRebuiltExample);
+        // The item table's numbering restarted with the rebuild.
+        QCOMPARE(addItem("B2", 1, 2, "new"), 6);
+    }
+
+    void rebuildWithoutTopLevelItemsChangesNothing()
+    {
+        addExplicit("B2", 30, 2, 99, "orphan", 6);
+        exec("INSERT INTO TEMP (LSZAM,IKTSZAM) VALUES (1,'left from before')");
+        rebuild(1);
+        QCOMPARE(rebuiltRows("B2"), QStringList{"30|orphan|99|6|30"});
+        QCOMPARE(rows("SELECT IKTSZAM FROM TEMP"), QStringList{"left from before"});
+    }
+
+    void rebuildKeepsItemsWhenTheCopyBackFails_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("B-2") << 1;
+        QTest::newRow("BZS-3 NATO") << 5;
+    }
+    void rebuildKeepsItemsWhenTheCopyBackFails()
+    {
+        QFETCH(int, kind);
+        const QString table = lists::listKind(kind).lowerItemTable;
+        addRebuildExample(table);
+        const QString copyBack =
+            QStringLiteral("insert into %1 select * from temp order by tetel_id").arg(table);
+        int failures = 0;
+        dm().MyConnection1.setStatementFault([&](const QString& sql) -> std::optional<QString> {
+            if (sql != copyBack)
+                return std::nullopt;
+            ++failures;
+            return QStringLiteral("Disk full");
+        });
+        rebuild(kind);
+        dm().MyConnection1.setStatementFault({});
+        QCOMPARE(failures, 1);
+        QCOMPARE(rebuiltRows(table), kRebuiltExample);
+    }
+
+    void rebuildReportsWhenItCannotPutTheItemsBack()
+    {
+        addRebuildExample("B2");
+        dm().MyConnection1.setStatementFault([](const QString& sql) -> std::optional<QString> {
+            if (sql.startsWith("insert into b2", Qt::CaseInsensitive))
+                return QStringLiteral("Table 'b2' is marked as crashed");
+            return std::nullopt;
+        });
+        QVERIFY_THROWS_EXCEPTION(store::SqlError, rebuild(1));
+        dm().MyConnection1.setStatementFault({});
+        // Nothing is gone: TEMP holds every row for the next attempt.
+        QCOMPARE(rebuiltRows("TEMP"), kRebuiltExample);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRenumbering)
+#include "tst_renumbering.moc"
