@@ -6,6 +6,8 @@
 
 namespace app {
 
+struct PrintJob;
+
 // Plain message boxes: title "Dispora", the text, one OK button.
 class MessageService
 {
@@ -29,6 +31,9 @@ public:
     virtual QStringList printerNames() const = 0;
     // Position of the system's current (default) printer in printerNames(), -1 when none.
     virtual int currentPrinterIndex() const = 0;
+    // Prints one job on the printer it names, without a dialog; raises
+    // std::runtime_error with a text for the operator when the job cannot be printed.
+    virtual void print(const PrintJob& job);
 };
 
 // The services in use. The program installs the real ones at start; tests install their own.

@@ -1,10 +1,15 @@
 #pragma once
 
+#include "ListPageLayout.h"
+
 #include <QString>
+#include <QStringList>
+#include <vector>
 
 namespace store {
+class Query;
 class TDM1;
-}
+} // namespace store
 
 namespace lists {
 
@@ -19,9 +24,21 @@ struct PieceCounts
 };
 
 PieceCounts countPieces(store::TDM1& dm, const ListKindInfo& kind, int listNumber);
-QString barcodeValue(const ListKindInfo& kind, const QString& ownCode, int listNumber, const PieceCounts& counts);
+QString barcodeValue(const ListKindInfo& kind, const QString& ownCode, int listNumber,
+                     const PieceCounts& counts);
 QString summaryLine(const PieceCounts& counts);
 QString totalLine(const PieceCounts& counts);
+
+// The printer a list goes to, as a position in `names`: the system's current printer
+// when the settings ask for it or when the stored position names no installed printer
+// (the first printer when the system has no current one); -1 without any printer.
+int choosePrinter(const QStringList& names, int currentIndex, bool useDefaultPrinter, int printerIndex);
+
+// The items of an open item view in its order, as the printed page shows them.
+std::vector<ListPageRow> pageRowsOf(const store::Query& view);
+
+// The copy labels of the two copies, in printing order.
+const QStringList& copyLabels();
 
 enum class PrintResult
 {
@@ -29,8 +46,9 @@ enum class PrintResult
     Refused, // a check failed; its message was shown, nothing changed
 };
 
-// Prints the list on show (its items are in the item view MyQuery2) in two copies
-// and stamps its header. Printer failures raise; nothing is stamped then.
+// Prints the list on show (its items are in the item view MyQuery2) in two copies,
+// each a print job of its own, and stamps its header. A failure of the printer raises
+// (std::runtime_error); the copy after it is not printed and nothing is stamped.
 PrintResult printList(store::TDM1& dm, int kind, int listNumber, const QString& addressee);
 
 } // namespace lists

@@ -1,6 +1,7 @@
 #include "ProgramFolder.h"
 
 #include "app/AppState.h"
+#include "app/PrintJob.h"
 #include "app/ui/Keyboard.h"
 #include "app/ui/Windows.h"
 #include "store/DataModule.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QPdfWriter>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -118,6 +120,44 @@ void RecordingMessages::inform(const QString& text)
     texts << text;
     if (onInform)
         onInform(text);
+}
+
+void FakePrinters::print(const app::PrintJob& job)
+{
+    ++calls;
+    if (calls == failAtJob)
+        throw std::runtime_error("A nyomtató nem válaszol (tesztnyomtató)!");
+    static QTemporaryDir folder;
+    static int serial = 0;
+    PrintedJob printed;
+    printed.printer = job.printerName;
+    printed.title = job.title;
+    printed.pageSize = job.pageSize;
+    printed.orientation = job.orientation;
+    printed.marginsMm = job.marginsMm;
+    printed.copies = job.copies;
+    printed.pageCount = job.pageCount;
+    printed.pdfPath = folder.filePath(QStringLiteral("job-%1.pdf").arg(++serial));
+    {
+        QPdfWriter writer(printed.pdfPath);
+        writer.setTitle(job.title);
+        writer.setCreator(QStringLiteral("Dispora"));
+        app::PrintJob counted = job;
+        counted.paintPage = [&](QPainter& painter, int page) {
+            ++printed.pagesPainted;
+            if (job.paintPage)
+                job.paintPage(painter, page);
+        };
+        app::renderPrintJob(writer, counted);
+    }
+    jobs.push_back(printed);
+}
+
+void FakePrinters::clear()
+{
+    jobs.clear();
+    calls = 0;
+    failAtJob = 0;
 }
 
 Services& installServices()

@@ -3,6 +3,9 @@
 #include "app/Services.h"
 
 #include <QDateTime>
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPageSize>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -42,13 +45,35 @@ public:
     QDateTime moment = QDateTime(QDate(2026, 3, 14), QTime(9, 26, 53));
 };
 
+// One job as the fake printers received it.
+struct PrintedJob
+{
+    QString printer;
+    QString title;
+    QPageSize pageSize;
+    QPageLayout::Orientation orientation = QPageLayout::Portrait;
+    QMarginsF marginsMm;
+    int copies = 0;
+    int pageCount = 0;
+    int pagesPainted = 0;
+    QString pdfPath; // the job rendered as a PDF file
+};
+
+// Printers that render every job into a PDF file of a temporary folder and record it.
 class FakePrinters : public app::PrinterService
 {
 public:
     QStringList printerNames() const override { return names; }
     int currentPrinterIndex() const override { return current; }
+    void print(const app::PrintJob& job) override;
+    // Forgets the jobs and the failure, counting calls from 1 again.
+    void clear();
+
     QStringList names = {QStringLiteral("Iroda"), QStringLiteral("Titkarsag")};
     int current = 0;
+    std::vector<PrintedJob> jobs;
+    int calls = 0;     // print calls since the last clear(), failed ones included
+    int failAtJob = 0; // this call (1-based) raises as a broken printer would; 0 = none
 };
 
 // Installs recording messages, a fixed clock and fake printers for the whole process

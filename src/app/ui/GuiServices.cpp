@@ -1,8 +1,12 @@
 #include "GuiServices.h"
 
+#include "app/PrintJob.h"
+
 #include <QApplication>
 #include <QMessageBox>
+#include <QPrinter>
 #include <QPrinterInfo>
+#include <stdexcept>
 
 namespace ui {
 
@@ -21,6 +25,28 @@ QStringList QtPrinters::printerNames() const
 int QtPrinters::currentPrinterIndex() const
 {
     return printerNames().indexOf(QPrinterInfo::defaultPrinterName());
+}
+
+void QtPrinters::print(const app::PrintJob& job)
+{
+    const QPrinterInfo info = QPrinterInfo::printerInfo(job.printerName);
+    if (info.isNull())
+        throw std::runtime_error(
+            QStringLiteral("A(z) „%1” nyomtató nem található, a jegyzék nem nyomtatható!")
+                .arg(job.printerName)
+                .toStdString());
+    QPrinter printer(info, QPrinter::HighResolution);
+    printer.setDocName(job.title);
+    printer.setCopyCount(job.copies);
+    printer.setFullPage(true);
+    if (!printer.isValid())
+        throw std::runtime_error(
+            QStringLiteral("A(z) „%1” nyomtató nem használható!").arg(job.printerName).toStdString());
+    app::renderPrintJob(printer, job);
+    if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted)
+        throw std::runtime_error(QStringLiteral("A(z) „%1” nyomtató hibát jelzett, a nyomtatás nem sikerült!")
+                                     .arg(job.printerName)
+                                     .toStdString());
 }
 
 void installGuiServices()

@@ -17,6 +17,7 @@ class QtPrinters : public app::PrinterService
 public:
     QStringList printerNames() const override;
     int currentPrinterIndex() const override;
+    void print(const app::PrintJob& job) override;
 };
 
 // Installs the real services for the running program.
