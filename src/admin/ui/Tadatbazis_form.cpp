@@ -57,7 +57,7 @@ Tadatbazis_form::Tadatbazis_form(QWidget* parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("Adatbázis műveletek"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    ui::setCaptionGradientBackground(this);
+    ui::setSkyBlueBackground(this);
 
     // The refresh group fits into the short window that the settings open; the other
     // three lie below it and come into view at the full height.
@@ -128,6 +128,12 @@ void Tadatbazis_form::showAllGroups()
 void Tadatbazis_form::showRefreshGroupOnly()
 {
     setFixedHeight(kRefreshOnlyHeight);
+}
+
+void Tadatbazis_form::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    ui::centreOnScreen(this);
 }
 
 void Tadatbazis_form::closeEvent(QCloseEvent* event)

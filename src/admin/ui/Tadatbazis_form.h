@@ -41,6 +41,7 @@ public:
     QString zipLibraryFolder() const { return m_zipLibraryFolder; }
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

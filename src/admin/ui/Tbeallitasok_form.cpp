@@ -54,7 +54,7 @@ Tbeallitasok_form::Tbeallitasok_form(QWidget* parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("Dispora - Beállítások"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    ui::setCaptionGradientBackground(this);
+    ui::setSkyBlueBackground(this);
 
     // Own organisation.
     SCGroupBox1 = makeGroup(this, "SCGroupBox1", QStringLiteral("Saját adatok"));
@@ -122,11 +122,13 @@ Tbeallitasok_form::Tbeallitasok_form(QWidget* parent) : QWidget(parent)
     Edit13 = makeEdit(SCGroupBox5, "Edit13", 0, true);
     {
         auto* grid = new QGridLayout(SCGroupBox5);
-        grid->addWidget(ComboBox1, 0, 0);
-        grid->addWidget(RadioButton1, 0, 1);
-        grid->addWidget(RadioButton2, 1, 1);
-        grid->addWidget(Edit13, 1, 0);
-        grid->setColumnStretch(0, 1);
+        grid->addWidget(ComboBox1, 0, 0, 1, 2);
+        grid->addWidget(RadioButton1, 1, 0, 1, 2);
+        grid->addWidget(RadioButton2, 2, 0);
+        grid->addWidget(Edit13, 2, 1);
+        grid->setColumnStretch(1, 1);
+        ComboBox1->setMinimumWidth(280);
+        Edit13->setMinimumWidth(160);
     }
     {
         auto* row = new QHBoxLayout(SCGroupBox3);
@@ -157,7 +159,7 @@ Tbeallitasok_form::Tbeallitasok_form(QWidget* parent) : QWidget(parent)
     layout->addWidget(SCGroupBox2);
     layout->addWidget(SCGroupBox3);
     layout->addLayout(buttons);
-    resize(640, 420);
+    resize(720, 430);
 
     connect(Edit2, &QLineEdit::textChanged, this, &Tbeallitasok_form::Edit2Change);
     connect(Edit4, &QLineEdit::textChanged, this, &Tbeallitasok_form::Edit4Change);
@@ -214,6 +216,12 @@ void Tbeallitasok_form::SCButton2Click()
 {
     ui::windows().form1->show();
     hide();
+}
+
+void Tbeallitasok_form::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    ui::centreOnScreen(this);
 }
 
 void Tbeallitasok_form::closeEvent(QCloseEvent* event)

@@ -50,6 +50,7 @@ public slots:
     void SCButton2Click();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

@@ -8,14 +8,17 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 std::function<int(ConfirmDialog&)> g_script;
-}
+constexpr int kWidth = 343;
+constexpr int kHeight = 94;
+} // namespace
 
-ConfirmDialog::ConfirmDialog(const QString& objectName, const QString& caption, const QString& question, Look look,
-                             Keys keys, QWidget* parent)
-    : QDialog(parent), m_keys(keys)
+ConfirmDialog::ConfirmDialog(const QString& objectName, const QString& caption, const QString& question,
+                             Look look, Keys keys, QWidget* parent)
+    : QDialog(parent), m_keys(keys), m_look(look)
 {
     setObjectName(objectName);
     setWindowTitle(caption);
@@ -24,17 +27,17 @@ ConfirmDialog::ConfirmDialog(const QString& objectName, const QString& caption, 
     switch (look) {
     case Look::DialogFrame:
         flags |= Qt::WindowCloseButtonHint;
-        setFixedSize(343, 94);
+        setFixedSize(kWidth, kHeight);
         break;
     case Look::Sizeable:
         flags = Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                 Qt::WindowCloseButtonHint;
-        resize(343, 94);
+        resize(kWidth, kHeight);
         break;
     case Look::FixedCloseOnly:
     case Look::FixedPlainColour:
         flags |= Qt::WindowCloseButtonHint;
-        setFixedSize(343, 94);
+        setFixedSize(kWidth, kHeight);
         break;
     }
     setWindowFlags(flags);
@@ -71,6 +74,7 @@ ConfirmDialog::ConfirmDialog(const QString& objectName, const QString& caption, 
     layout->setContentsMargins(8, 6, 8, 6);
     layout->addWidget(Label1, 1);
     layout->addLayout(buttons);
+    fitQuestion();
 
     if (m_keys == Keys::EnterAndEsc) {
         ui::installKeyPreview(this, [this](QKeyEvent* key) {
@@ -90,34 +94,66 @@ ConfirmDialog::ConfirmDialog(const QString& objectName, const QString& caption, 
 ConfirmDialog* ConfirmDialog::createTorles()
 {
     return new ConfirmDialog(QStringLiteral("Ttorles_form"), QStringLiteral("Törlés megerősítése"),
-                             QStringLiteral("Valóban törölni szeretné a kijelölt rekordot?"), Look::DialogFrame,
-                             Keys::EnterAndEsc);
+                             QStringLiteral("Valóban törölni szeretné a kijelölt rekordot?"),
+                             Look::DialogFrame, Keys::EnterAndEsc);
 }
 
 ConfirmDialog* ConfirmDialog::createFrissitesKerdezo()
 {
-    return new ConfirmDialog(QStringLiteral("Tfrissites_kerdezo_form"), QStringLiteral("Frissítés megerősítése"),
-                             QString(), Look::Sizeable, Keys::EnterAndEsc);
+    return new ConfirmDialog(QStringLiteral("Tfrissites_kerdezo_form"),
+                             QStringLiteral("Frissítés megerősítése"), QString(), Look::Sizeable,
+                             Keys::EnterAndEsc);
 }
 
 ConfirmDialog* ConfirmDialog::createFrissitesRakerdezo()
 {
-    return new ConfirmDialog(QStringLiteral("Tfrissites_rakerdezo_form"), QString(), QString(), Look::FixedCloseOnly,
-                             Keys::None);
+    return new ConfirmDialog(QStringLiteral("Tfrissites_rakerdezo_form"), QString(), QString(),
+                             Look::FixedCloseOnly, Keys::None);
 }
 
 ConfirmDialog* ConfirmDialog::createImport()
 {
     return new ConfirmDialog(
         QStringLiteral("Timport_form"), QString(),
-        QStringLiteral("Valóban importálni szeretné az adatokat? FIGYELEM!!! Az eddigi adatok helyreállíthatatlanul "
-                       "felülíródnak!"),
+        QStringLiteral(
+            "Valóban importálni szeretné az adatokat? FIGYELEM!!! Az eddigi adatok helyreállíthatatlanul "
+            "felülíródnak!"),
         Look::FixedPlainColour, Keys::None);
 }
 
 void ConfirmDialog::setQuestion(const QString& question)
 {
     Label1->setText(question);
+    fitQuestion();
+}
+
+void ConfirmDialog::fitQuestion()
+{
+    const QMargins margins = layout()->contentsMargins();
+    const int textWidth = width() - margins.left() - margins.right();
+    const int needed = margins.top() + Label1->heightForWidth(textWidth) + layout()->spacing() +
+                       SCButton1->sizeHint().height() + margins.bottom();
+    const int height = std::max(kHeight, needed);
+    if (m_look == Look::Sizeable)
+        resize(width(), std::max(this->height(), height));
+    else
+        setFixedHeight(height);
+}
+
+void ConfirmDialog::keyPressEvent(QKeyEvent* event)
+{
+    // Only the two dialogs with keys answer to Escape; the others wait for a button.
+    if (event->key() == Qt::Key_Escape && m_keys == Keys::None) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void ConfirmDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    ui::centreOnScreen(this);
 }
 
 QString ConfirmDialog::question() const

@@ -30,8 +30,8 @@ public:
         FixedPlainColour, // Timport_form: close box only, plain window colour
     };
 
-    ConfirmDialog(const QString& objectName, const QString& caption, const QString& question, Look look, Keys keys,
-                  QWidget* parent = nullptr);
+    ConfirmDialog(const QString& objectName, const QString& caption, const QString& question, Look look,
+                  Keys keys, QWidget* parent = nullptr);
 
     static ConfirmDialog* createTorles();
     static ConfirmDialog* createFrissitesKerdezo();
@@ -42,7 +42,8 @@ public:
     QString question() const;
     void setFirstButtonCaption(const QString& caption);
 
-    // Shows the window modally and returns 1 ("Igen"), 2 ("Mégsem") or 0 (closed).
+    // Shows the window modally and returns 1 ("Igen"), 2 ("Mégsem") or 0 (closed by its
+    // close box, a declining answer like "Mégsem").
     int ask();
 
     // Tests answer in place of the operator: while set, ask() calls it instead of
@@ -57,6 +58,14 @@ public slots:
     void SCButton1Click();
     void SCButton2Click();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
 private:
+    // Keeps the width and grows the window when a long question needs more lines.
+    void fitQuestion();
+
     Keys m_keys;
+    Look m_look;
 };

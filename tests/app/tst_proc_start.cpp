@@ -1,0 +1,198 @@
+#include "admin/ZipWriter.h"
+#include "store/FolderLock.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <memory>
+
+// The real program, started as a process on a copy of the ready program folder.
+class TestProcStart : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_root;
+    int m_folders = 0;
+    std::vector<std::unique_ptr<QProcess>> m_running;
+
+    // A fresh copy of the whole ready folder, executable included.
+    QString newProgramFolder()
+    {
+        const QString to = m_root.path() + QString("/prog%1").arg(++m_folders);
+        const QString from = QStringLiteral(DISPORA_READY_DIR);
+        QDir().mkpath(to);
+        QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            const QString target = to + path.mid(from.size());
+            if (it.fileInfo().isDir())
+                QDir().mkpath(target);
+            else if (!QFile::copy(path, target))
+                qFatal("cannot copy %s", qPrintable(path));
+        }
+        return to + "/";
+    }
+
+    // The user's runtime folder: one per logon, shared by every copy started in it.
+    QString newRuntimeFolder()
+    {
+        const QString path = m_root.path() + QString("/run%1").arg(++m_folders);
+        QDir().mkpath(path);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    }
+
+    QProcess* start(const QString& folder, const QString& runtime)
+    {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("XDG_RUNTIME_DIR", runtime);
+        process->setProcessEnvironment(env);
+        // Started from elsewhere: the program works in its own folder all the same.
+        process->setWorkingDirectory(QDir::rootPath());
+        process->start(folder + "dispora", {});
+        if (!process->waitForStarted(5000))
+            qWarning("cannot start %s", qPrintable(folder));
+        m_running.push_back(std::move(process));
+        return m_running.back().get();
+    }
+
+    static bool lockHeld(const QString& folder)
+    {
+        store::FolderLock probe;
+        probe.setFileName(folder + "used.uld");
+        try {
+            probe.open();
+        } catch (const std::exception&) {
+            return QFile::exists(folder + "used.uld");
+        }
+        return false;
+    }
+
+    static bool terminate(QProcess* process)
+    {
+        ::kill(pid_t(process->processId()), SIGTERM);
+        return process->waitForFinished(15000) && process->exitStatus() == QProcess::NormalExit &&
+               process->exitCode() == 0;
+    }
+
+private slots:
+    void cleanup()
+    {
+        for (auto& p : m_running) {
+            if (p->state() != QProcess::NotRunning) {
+                p->kill();
+                p->waitForFinished(5000);
+            }
+        }
+        m_running.clear();
+    }
+
+    void secondCopyLeavesAtOnceWhileTheFirstRuns()
+    {
+        const QString runtime = newRuntimeFolder();
+        const QString first = newProgramFolder();
+        QProcess* copy1 = start(first, runtime);
+        QTRY_VERIFY_WITH_TIMEOUT(lockHeld(first), 20000);
+        QVERIFY(QFile::exists(runtime + "/Dispora.lock"));
+
+        // Same logon, even on another program folder: the second copy ends by itself.
+        const QString second = newProgramFolder();
+        QProcess* copy2 = start(second, runtime);
+        QVERIFY(copy2->waitForFinished(10000));
+        QCOMPARE(copy2->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(copy2->exitCode(), 0);
+        QVERIFY(!lockHeld(second));
+        QVERIFY(copy2->readAllStandardError().isEmpty());
+
+        // The first copy goes on undisturbed and ends cleanly on SIGTERM.
+        QCOMPARE(copy1->state(), QProcess::Running);
+        QVERIFY(lockHeld(first));
+        QVERIFY(terminate(copy1));
+        QVERIFY(!lockHeld(first));
+        QVERIFY(!QFile::exists(runtime + "/Dispora.lock"));
+    }
+
+    void copiesOfOtherLogonsRunSideBySide()
+    {
+        const QString a = newProgramFolder();
+        const QString b = newProgramFolder();
+        QProcess* copyA = start(a, newRuntimeFolder());
+        QProcess* copyB = start(b, newRuntimeFolder());
+        QTRY_VERIFY_WITH_TIMEOUT(lockHeld(a) && lockHeld(b), 20000);
+        QVERIFY(terminate(copyA));
+        QVERIFY(terminate(copyB));
+    }
+
+    void crashedCopyDoesNotLockTheUserOut()
+    {
+        const QString runtime = newRuntimeFolder();
+        const QString folder = newProgramFolder();
+        QProcess* crashed = start(folder, runtime);
+        QTRY_VERIFY_WITH_TIMEOUT(lockHeld(folder), 20000);
+        crashed->kill();
+        QVERIFY(crashed->waitForFinished(5000));
+        QVERIFY(QFile::exists(runtime + "/Dispora.lock")); // left behind
+
+        QProcess* next = start(folder, runtime);
+        QTRY_VERIFY_WITH_TIMEOUT(lockHeld(folder), 20000);
+        QCOMPARE(next->state(), QProcess::Running);
+        QVERIFY(terminate(next));
+    }
+
+    void pendingRestoreIsAppliedByTheProgram()
+    {
+        const QString folder = newProgramFolder();
+        const QString archive = folder + "adatbazis_mentes/adatok_20121016140533.zip";
+        QDir().mkpath(folder + "adatbazis_mentes");
+        admin::writeZip(archive, {{"kovenda/", {}}, {"kovenda/visszatoltve.txt", "restored"}});
+        QFile request(folder + "import.txt");
+        QVERIFY(request.open(QIODevice::WriteOnly));
+        request.write(archive.toUtf8() + "\r\n");
+        request.close();
+
+        QProcess* program = start(folder, newRuntimeFolder());
+        QTRY_VERIFY_WITH_TIMEOUT(lockHeld(folder), 20000);
+        QVERIFY(!QFile::exists(folder + "import.txt"));
+        QFile restored(folder + "data/kovenda/visszatoltve.txt");
+        QVERIFY(restored.open(QIODevice::ReadOnly));
+        QCOMPARE(restored.readAll(), QByteArray("restored"));
+        QVERIFY(!QFileInfo::exists(folder + "data/kovenda/kovenda"));
+        QVERIFY(terminate(program));
+    }
+
+    void requestNamingAMissingArchiveStays()
+    {
+        const QString folder = newProgramFolder();
+        QFile request(folder + "import.txt");
+        QVERIFY(request.open(QIODevice::WriteOnly));
+        request.write("/nincs/ilyen/mentes.zip\r\n");
+        request.close();
+        QProcess* program = start(folder, newRuntimeFolder());
+        QTRY_VERIFY_WITH_TIMEOUT(lockHeld(folder), 20000);
+        QVERIFY(terminate(program));
+        QVERIFY(QFile::exists(folder + "import.txt"));
+    }
+
+    void missingLockFileStopsTheStartAndIsNotCreated()
+    {
+        const QString folder = newProgramFolder();
+        QVERIFY(QFile::remove(folder + "used.uld"));
+        QProcess* program = start(folder, newRuntimeFolder());
+        // The program waits with its message; it never makes up a lock file.
+        QTest::qWait(3000);
+        QCOMPARE(program->state(), QProcess::Running);
+        QVERIFY(!QFile::exists(folder + "used.uld"));
+        QVERIFY(terminate(program));
+        QVERIFY(!QFile::exists(folder + "used.uld"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProcStart)
+#include "tst_proc_start.moc"
