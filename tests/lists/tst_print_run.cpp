@@ -45,8 +45,8 @@ void insertItems(const QString& table, int list, const QString& items)
 {
     QList<int> ids;
     int serial = 0;
-    for (const QString& spec : items.split(';', Qt::SkipEmptyParts)) {
-        const QStringList f = spec.split(':');
+    for (const QString& item : items.split(';', Qt::SkipEmptyParts)) {
+        const QStringList f = item.split(':');
         const int parent = f[3].toInt();
         const int parentId = parent ? ids[parent - 1] : 0;
         const bool plain = f[0].toInt() == 6;
