@@ -23,8 +23,13 @@ void renderPrintJob(QPagedPaintDevice& device, const PrintJob& job)
     // so a printer's own minimum margins cannot shift or refuse the layout.
     QPageLayout layout(job.pageSize, job.orientation, job.marginsMm, QPageLayout::Millimeter);
     layout.setMode(QPageLayout::FullPageMode);
-    if (!device.setPageLayout(layout))
-        fail(QStringLiteral("A nyomtató nem fogadja el az oldalbeállítást (A4, álló)!"));
+    // A printer may report a changed layout only because it rounds the margins; what
+    // must hold is the paper and its orientation.
+    if (!device.setPageLayout(layout)) {
+        const QPageLayout applied = device.pageLayout();
+        if (!applied.pageSize().isEquivalentTo(job.pageSize) || applied.orientation() != job.orientation)
+            fail(QStringLiteral("A nyomtató nem fogadja el az oldalbeállítást (A4, álló)!"));
+    }
 
     QPainter painter;
     if (!painter.begin(&device))
