@@ -17,7 +17,7 @@ void guarded(Command&& command)
     } catch (const store::SqlError& e) {
         app::messages().inform(e.message());
     } catch (const std::exception& e) {
-        app::messages().inform(QString::fromLocal8Bit(e.what()));
+        app::messages().inform(QString::fromUtf8(e.what()));
     }
 }
 
