@@ -2,6 +2,7 @@
 
 #include "admin/ui/Tbeallitasok_form.h"
 #include "app/AppState.h"
+#include "app/DateTimeText.h"
 #include "app/ui/Guard.h"
 #include "app/ui/Look.h"
 #include "app/ui/TForm1.h"
@@ -128,6 +129,26 @@ void Tadatbazis_form::showAllGroups()
 void Tadatbazis_form::showRefreshGroupOnly()
 {
     setFixedHeight(kRefreshOnlyHeight);
+}
+
+void Tadatbazis_form::openForRefreshFromSettings()
+{
+    Edit1->clear();
+    Edit2->clear();
+    SCButton2->setEnabled(false);
+    JvGradientProgressBar1->hide();
+    Label3->clear();
+    // The newest version, as the main menu shows it, should the table hold several.
+    store::Query& q = store::TDM1::instance().MyQuery3;
+    q.close();
+    q.setSql(QStringLiteral("SELECT * FROM SZERVEK_VERZIO ORDER BY VERZIO_DATUMIDO DESC"));
+    q.open();
+    Edit1->setText(q.isEmpty()
+                       ? QStringLiteral("Ismeretlen verzió!")
+                       : app::dateTimeText(q.value(0, QStringLiteral("VERZIO_DATUMIDO")).toDateTime()));
+    q.close();
+    showRefreshGroupOnly();
+    show();
 }
 
 void Tadatbazis_form::showEvent(QShowEvent* event)

@@ -36,6 +36,10 @@ public:
     void showAllGroups();
     void showRefreshGroupOnly();
 
+    // Opened by the settings for a code the register lacks: only the refresh group, with
+    // the stored register version.
+    void openForRefreshFromSettings();
+
     // Where the archive support is taken from (the program folder).
     void setZipLibraryFolder(const QString& folder) { m_zipLibraryFolder = folder; }
     QString zipLibraryFolder() const { return m_zipLibraryFolder; }

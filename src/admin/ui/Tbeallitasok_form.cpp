@@ -1,6 +1,9 @@
 #include "Tbeallitasok_form.h"
 
+#include "admin/ui/Tadatbazis_form.h"
+#include "app/AppState.h"
 #include "app/Services.h"
+#include "app/ui/ConfirmDialog.h"
 #include "app/ui/Guard.h"
 #include "app/ui/Look.h"
 #include "app/ui/TForm1.h"
@@ -165,6 +168,7 @@ Tbeallitasok_form::Tbeallitasok_form(QWidget* parent) : QWidget(parent)
     connect(Edit4, &QLineEdit::textChanged, this, &Tbeallitasok_form::Edit4Change);
     for (QLineEdit* margin : {Edit5, Edit6, Edit7, Edit8})
         connect(margin, &QLineEdit::textChanged, this, &Tbeallitasok_form::Edit4Change);
+    connect(SCButton1, &QPushButton::clicked, this, &Tbeallitasok_form::SCButton1Click);
     connect(SCButton2, &QPushButton::clicked, this, &Tbeallitasok_form::SCButton2Click);
 }
 
@@ -197,9 +201,33 @@ void Tbeallitasok_form::lookUpCode(QLineEdit* code, QLineEdit* name)
         q.setSql(QStringLiteral("SELECT SZERVNEV FROM SZERVEK WHERE TKOD=:TKOD"));
         q.setText(QStringLiteral("TKOD"), code->text());
         q.open();
-        if (!q.isEmpty())
+        if (!q.isEmpty()) {
             name->setText(q.value(0, QStringLiteral("SZERVNEV")).toString());
+            return;
+        }
+        q.close();
+        offerRegisterRefresh(code->text());
     });
+}
+
+void Tbeallitasok_form::offerRegisterRefresh(const QString& code)
+{
+    ConfirmDialog* question = ui::windows().frissites_rakerdezo_form;
+    question->setQuestion(QStringLiteral("A szervek táblában nincs ") + code +
+                          QStringLiteral(" szervkódú tétel! Akarja most frissíteni a szervek adatbázisát?"));
+    setEnabled(false);
+    app::appState().refreshFromSettings = true;
+    if (question->ask() != ConfirmDialog::Yes) {
+        app::appState().refreshFromSettings = false;
+        setEnabled(true);
+        return;
+    }
+    // The settings stay disabled until the refresh window is done with them.
+    ui::guarded([&] { ui::windows().adatbazis_form->openForRefreshFromSettings(); });
+    if (!ui::windows().adatbazis_form->isVisible()) {
+        app::appState().refreshFromSettings = false;
+        setEnabled(true);
+    }
 }
 
 void Tbeallitasok_form::Edit2Change()
@@ -210,6 +238,109 @@ void Tbeallitasok_form::Edit2Change()
 void Tbeallitasok_form::Edit4Change()
 {
     lookUpCode(Edit4, Edit3);
+}
+
+bool Tbeallitasok_form::checkBeforeSave()
+{
+    // Every check runs and shows its message; the focus ends at the last failing one.
+    bool ok = true;
+    for (QLineEdit* margin : {Edit5, Edit6, Edit7, Edit8}) {
+        if (margin->text().isEmpty()) {
+            app::messages().inform(QStringLiteral("Hibás margóérték!"));
+            margin->setFocus();
+            ok = false;
+            break;
+        }
+    }
+    if (ComboBox1->count() == 0 || ComboBox1->currentIndex() < 0) {
+        app::messages().inform(QStringLiteral("Nincs kiválasztva nyomtató, vagy nincs telepített nyomtató!"));
+        ComboBox1->setFocus();
+        ok = false;
+    }
+    if (Edit3->text().isEmpty()) {
+        app::messages().inform(QStringLiteral("Nincs megadva alapértelmezett címzett!"));
+        Edit4->setFocus();
+        ok = false;
+    }
+    if (Edit1->text().isEmpty()) {
+        app::messages().inform(QStringLiteral("Nincs megadva név!"));
+        Edit2->setFocus();
+        ok = false;
+    }
+    return ok;
+}
+
+void Tbeallitasok_form::save()
+{
+    store::Query& q = store::TDM1::instance().MyQuery3;
+    // TAKAREKOS only keeps what was stored before (1 for a first row).
+    q.close();
+    q.setSql(QStringLiteral("SELECT * FROM BEALLITASOK"));
+    q.open();
+    const int thrifty = q.isEmpty() || q.value(0, QStringLiteral("TAKAREKOS")).toInt() != 0 ? 1 : 0;
+    q.close();
+
+    const int top = Edit5->text().toInt();
+    const int bottom = Edit6->text().toInt();
+    const int left = Edit7->text().toInt();
+    const int right = Edit8->text().toInt();
+    const bool useDefault = RadioButton2->isChecked();
+
+    q.setSql(QStringLiteral("TRUNCATE TABLE BEALLITASOK"));
+    q.execute();
+    q.close();
+    q.clearSql();
+    q.addLine(
+        QStringLiteral("INSERT INTO BEALLITASOK (NEV,SZERVKOD,NYOMTATO,TAKAREKOS,FUTARJEGYZEK_CIMZETTJE,"
+                       "FUTARJEGYZEK_CIMZETTJE_SZERVKOD,FELSO,ALSO,BAL,JOBB,FELSO_T,ALSO_T,BAL_T,JOBB_T,"
+                       "alapertelmezett_nyomtato)"));
+    q.addLine(
+        QStringLiteral("VALUES (:NEV,:SZERVKOD,:NYOMTATO,:TAKAREKOS,:FUTARJEGYZEK_CIMZETTJE,:FUTARJEGYZEK_"
+                       "CIMZETTJE_SZERVKOD,:FELSO,:ALSO,:BAL,:JOBB,:FELSO_T,:ALSO_T,:BAL_T,:JOBB_T,:"
+                       "alapertelmezett_nyomtato)"));
+    q.setText(QStringLiteral("NEV"), Edit1->text());
+    q.setText(QStringLiteral("SZERVKOD"), Edit2->text());
+    q.setInt(QStringLiteral("NYOMTATO"), ComboBox1->currentIndex());
+    q.setInt(QStringLiteral("TAKAREKOS"), thrifty);
+    q.setText(QStringLiteral("FUTARJEGYZEK_CIMZETTJE"), Edit3->text());
+    q.setText(QStringLiteral("FUTARJEGYZEK_CIMZETTJE_SZERVKOD"), Edit4->text());
+    q.setInt(QStringLiteral("FELSO"), top);
+    q.setInt(QStringLiteral("ALSO"), bottom);
+    q.setInt(QStringLiteral("BAL"), left);
+    q.setInt(QStringLiteral("JOBB"), right);
+    q.setInt(QStringLiteral("FELSO_T"), top);
+    q.setInt(QStringLiteral("ALSO_T"), bottom);
+    q.setInt(QStringLiteral("BAL_T"), left);
+    q.setInt(QStringLiteral("JOBB_T"), right);
+    q.setInt(QStringLiteral("alapertelmezett_nyomtato"), useDefault ? 1 : 0);
+    q.execute();
+
+    app::AppState& state = app::appState();
+    state.ownName = Edit1->text();
+    state.ownCode = Edit2->text();
+    state.printerIndex = ComboBox1->currentIndex();
+    state.useDefaultPrinter = useDefault;
+    state.defaultAddresseeName = Edit3->text();
+    state.defaultAddresseeCode = Edit4->text();
+    state.marginTop = top;
+    state.marginBottom = bottom;
+    state.marginLeft = left;
+    state.marginRight = right;
+
+    TForm1* menu = ui::windows().form1;
+    for (QPushButton* b :
+         {menu->SCButton1, menu->SCButton2, menu->SCButton3, menu->SCButton4, menu->SCButton5})
+        b->setEnabled(true);
+    setWindowTitle(QStringLiteral("Dispora - Beállítások"));
+    menu->show();
+    hide();
+}
+
+void Tbeallitasok_form::SCButton1Click()
+{
+    if (!checkBeforeSave())
+        return;
+    ui::guarded([&] { save(); });
 }
 
 void Tbeallitasok_form::SCButton2Click()

@@ -47,7 +47,8 @@ public slots:
     // Look the code up in the register and fill the name beside it (only while shown).
     void Edit2Change();
     void Edit4Change();
-    void SCButton2Click();
+    void SCButton1Click(); // "Mentés"
+    void SCButton2Click(); // "Mégsem"
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -55,4 +56,8 @@ protected:
 
 private:
     void lookUpCode(QLineEdit* code, QLineEdit* name);
+    // Offers a register refresh for a code the register lacks.
+    void offerRegisterRefresh(const QString& code);
+    bool checkBeforeSave();
+    void save();
 };
