@@ -25,6 +25,14 @@ public:
     }
 };
 
+// Saves a picture of the window when DISPORA_SHOTS names a folder.
+void shoot(QWidget* window, const QString& name)
+{
+    const QString folder = qEnvironmentVariable("DISPORA_SHOTS");
+    if (!folder.isEmpty())
+        window->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
 // Where a real key press goes: the control with the focus, else the window.
 QWidget* keyTarget(QWidget* window)
 {
@@ -76,6 +84,7 @@ private slots:
         std::unique_ptr<ConfirmDialog> dialog(factory());
         // Enter confirms even when "Mégsem" has the focus.
         int answer = askWhile(dialog.get(), [&] {
+            shoot(dialog.get(), "confirm_" + dialog->objectName());
             dialog->SCButton2->setFocus();
             QTest::keyClick(keyTarget(dialog.get()), Qt::Key_Return);
         });
@@ -158,6 +167,7 @@ private slots:
             dialog->setQuestion(question);
             return askWhile(dialog.get(), [&] {
                 shown = {dialog->windowTitle(), dialog->Label1->text()};
+                shoot(dialog.get(), "confirm_import");
                 QTest::mouseClick(dialog->SCButton2, Qt::LeftButton);
             });
         };

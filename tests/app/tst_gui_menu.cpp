@@ -24,6 +24,14 @@ using namespace testsupport;
 
 namespace {
 
+// Saves a picture of the window when DISPORA_SHOTS names a folder.
+void shoot(QWidget* window, const QString& name)
+{
+    const QString folder = qEnvironmentVariable("DISPORA_SHOTS");
+    if (!folder.isEmpty())
+        window->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
 TForm1* menu()
 {
     return ui::windows().form1;
@@ -108,6 +116,7 @@ private slots:
             QVERIFY(b->font().bold() || b->styleSheet().contains("bold"));
         }
         QVERIFY(frame.height() >= 300);
+        shoot(menu(), "main_menu");
         // The whole column lies inside the window.
         QVERIFY(menuButton("SCButton1")->y() >= 0);
         QVERIFY(menuButton("SCButton7")->geometry().bottom() < menu()->height());
@@ -214,6 +223,7 @@ private slots:
         QVERIFY(!app::appState().useDefaultPrinter);
         QCOMPARE(f->ComboBox1->currentIndex(), 1);
         QCOMPARE(f->Edit13->text(), QString("Iroda"));
+        shoot(f, "settings_filled");
     }
 
     void settingsWithoutRowOfferTheDefaults()
@@ -346,6 +356,7 @@ private slots:
         QCOMPARE(f->SCGroupBox2->title(), QString("Adatbázis exportálás (biztonsági másolat készítése)"));
         QCOMPARE(f->SCGroupBox3->title(),
                  QString("Adatbázis importálás (visszatöltés biztonsági másolatból)"));
+        shoot(f, "database_operations");
         f->close();
         QVERIFY(menu()->isVisible());
     }
@@ -385,6 +396,7 @@ private slots:
         QVERIFY(about->Label1->font().bold());
         QCOMPARE(about->Label2->text(), QString("Verzió 2.1.3 (2012-10-16)"));
         QVERIFY(!about->Image1->pixmap().isNull());
+        shoot(about, "about_box");
         about->close();
         QVERIFY(menu()->isVisible());
         QCOMPARE(m_ends, 0);
