@@ -9,8 +9,7 @@ namespace ui {
 
 // Runs a command the way the program's standard error box expects: an error that the
 // command does not handle ends it and is shown with its own text; the program goes on.
-template<class Command>
-void guarded(Command&& command)
+template <class Command> void guarded(Command&& command)
 {
     try {
         command();
