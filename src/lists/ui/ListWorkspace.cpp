@@ -1,14 +1,603 @@
 #include "ListWorkspace.h"
 
+#include "app/AppState.h"
+#include "app/Services.h"
+#include "app/ui/ConfirmDialog.h"
+#include "app/ui/Guard.h"
+#include "app/ui/Keyboard.h"
+#include "app/ui/Look.h"
+#include "app/ui/TForm1.h"
+#include "app/ui/Windows.h"
+#include "items/ui/Tcsoportos_form.h"
+#include "items/ui/Ttetelek_felvetele_form.h"
+#include "lists/ItemDeletion.h"
+#include "lists/ItemViewModel.h"
 #include "lists/ListKind.h"
+#include "lists/ListPrinting.h"
+#include "lists/ListSelection.h"
+#include "store/DataModule.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableView>
+#include <QTimer>
+#include <QWindowStateChangeEvent>
+
+namespace {
+
+constexpr int kBorder = 4;    // between the window and a visible panel
+constexpr int kButtonGap = 8; // between the panel buttons, and above them
+constexpr int kButtonWidth = 190;
+constexpr int kButtonHeight = 25;
+constexpr int kGridTop = 52;       // below the list number and addressee row
+constexpr int kGridSideMargin = 6; // inside the panel frame
+constexpr int kChoiceWidth = 257;
+constexpr int kChoiceHeight = 30;
+
+const QString kNoItemsForGroup =
+    QStringLiteral("Nincs a jegyzéknek még egy tétele sem, először vigyen fel egy tételt!");
+const QString kNumberlessGroup =
+    QStringLiteral("Számnélküli küldeményhez nem lehet további tételeket rendelni!");
+const QString kMemberGroup =
+    QStringLiteral("Ehhez a tételhez nem lehet további tételeket rendelni, válassza a szülő tételt!");
+
+store::TDM1& dm()
+{
+    return store::TDM1::instance();
+}
+
+// One model over the item view serves the grids of all five workspaces, as only the
+// workspace on show uses the item view.
+lists::ItemViewModel& itemModel()
+{
+    static auto* model = new lists::ItemViewModel(store::TDM1::instance().MyQuery2);
+    return *model;
+}
+
+Ttetelek_felvetele_form* entryDialog()
+{
+    return ui::windows().tetelek_felvetele_form;
+}
+
+QPushButton* makeButton(const QString& caption, const QString& name, QWidget* parent)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    ui::styleButton(button);
+    return button;
+}
+
+void processPendingEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+} // namespace
 
 ListWorkspace::ListWorkspace(int kind, QWidget* parent) : QWidget(parent), m_kind(kind)
 {
-    setObjectName(lists::listKind(kind).windowName);
-    setWindowTitle(lists::listKind(kind).caption);
+    const lists::ListKindInfo& info = lists::listKind(kind);
+    setObjectName(info.windowName);
+    setWindowTitle(info.caption);
+    switch (info.frame) {
+    case lists::WindowFrame::FixedCloseOnly:
+    case lists::WindowFrame::ResizableCloseOnly:
+        setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                       Qt::WindowCloseButtonHint);
+        break;
+    case lists::WindowFrame::ResizableWithMinMax:
+        setWindowFlags(Qt::Window);
+        break;
+    }
+    ui::setSkyBlueBackground(this);
+    resize(1024, 700);
+
+    SCButton1 = makeButton(QStringLiteral("Aktív lista"), QStringLiteral("SCButton1"), this);
+    SCButton2 = makeButton(QStringLiteral("Előző lista"), QStringLiteral("SCButton2"), this);
+    for (QPushButton* choice : {SCButton1, SCButton2})
+        choice->resize(kChoiceWidth, kChoiceHeight);
+    connect(SCButton1, &QPushButton::clicked, this, &ListWorkspace::SCButton1Click);
+    connect(SCButton2, &QPushButton::clicked, this, &ListWorkspace::SCButton2Click);
+
+    m_active = createPanel(QStringLiteral("Aktív lista"), 1);
+    SCGroupBox1 = m_active.box;
+    Label1 = m_active.number;
+    Label2 = m_active.caption;
+    Edit1 = m_active.addressee;
+    DBGrid1 = m_active.grid;
+    SCButton3 = makeButton(QStringLiteral("Tétel hozzáadása <F2>"), QStringLiteral("SCButton3"), SCGroupBox1);
+    SCButton5 =
+        makeButton(QStringLiteral("Csoportos felvitel <F4>"), QStringLiteral("SCButton5"), SCGroupBox1);
+    SCButton4 = makeButton(QStringLiteral("Kijelölt törlése <F6>"), QStringLiteral("SCButton4"), SCGroupBox1);
+    SCButton6 =
+        makeButton(QStringLiteral("Jegyzék nyomtatása <F8>"), QStringLiteral("SCButton6"), SCGroupBox1);
+    m_active.add = SCButton3;
+    m_active.group = SCButton5;
+    m_active.remove = SCButton4;
+    m_active.print = SCButton6;
+
+    m_previous = createPanel(QStringLiteral("Előző lista"), 2);
+    SCGroupBox2 = m_previous.box;
+    Label3 = m_previous.number;
+    Label4 = m_previous.caption;
+    Edit2 = m_previous.addressee;
+    DBGrid2 = m_previous.grid;
+    SCButton7 = makeButton(QStringLiteral("Tétel hozzáadása <F2>"), QStringLiteral("SCButton7"), SCGroupBox2);
+    SCButton9 =
+        makeButton(QStringLiteral("Csoportos felvitel <F4>"), QStringLiteral("SCButton9"), SCGroupBox2);
+    SCButton8 = makeButton(QStringLiteral("Kijelölt törlése <F6>"), QStringLiteral("SCButton8"), SCGroupBox2);
+    SCButton10 =
+        makeButton(QStringLiteral("Jegyzék nyomtatása <F8>"), QStringLiteral("SCButton10"), SCGroupBox2);
+    m_previous.add = SCButton7;
+    m_previous.group = SCButton9;
+    m_previous.remove = SCButton8;
+    m_previous.print = SCButton10;
+
+    connect(SCButton3, &QPushButton::clicked, this, &ListWorkspace::SCButton3Click);
+    connect(SCButton5, &QPushButton::clicked, this, &ListWorkspace::SCButton5Click);
+    connect(SCButton4, &QPushButton::clicked, this, &ListWorkspace::SCButton4Click);
+    connect(SCButton6, &QPushButton::clicked, this, &ListWorkspace::SCButton6Click);
+    connect(SCButton7, &QPushButton::clicked, this, &ListWorkspace::SCButton7Click);
+    connect(SCButton9, &QPushButton::clicked, this, &ListWorkspace::SCButton9Click);
+    connect(SCButton8, &QPushButton::clicked, this, &ListWorkspace::SCButton8Click);
+    connect(SCButton10, &QPushButton::clicked, this, &ListWorkspace::SCButton10Click);
+    for (const Panel* panel : {&m_active, &m_previous}) {
+        for (QPushButton* button : {panel->add, panel->group, panel->remove, panel->print})
+            button->resize(kButtonWidth, kButtonHeight);
+        panel->box->hide();
+    }
+
+    JvThreadTimer1 = new QTimer(this);
+    JvThreadTimer1->setObjectName(QStringLiteral("JvThreadTimer1"));
+    JvThreadTimer1->setSingleShot(true);
+    JvThreadTimer1->setInterval(100);
+    connect(JvThreadTimer1, &QTimer::timeout, this, &ListWorkspace::JvThreadTimer1Timer);
+
+    // The grids follow the item view's current row whenever it is reloaded.
+    connect(&itemModel(), &QAbstractItemModel::modelReset, this, [this] {
+        selectCurrentItem(DBGrid1);
+        selectCurrentItem(DBGrid2);
+    });
+
+    ui::installKeyPreview(this, [this](QKeyEvent* event) { return FormKeyDown(event); });
+    centreChoiceButtons();
+}
+
+ListWorkspace::Panel ListWorkspace::createPanel(const QString& title, int index)
+{
+    Panel panel{};
+    panel.box = new QGroupBox(title, this);
+    panel.box->setObjectName(QStringLiteral("SCGroupBox%1").arg(index));
+    ui::styleGroupBox(panel.box);
+    panel.number = new QLabel(QStringLiteral("Listaszám:"), panel.box);
+    panel.number->setObjectName(QStringLiteral("Label%1").arg(2 * index - 1));
+    QFont bold = panel.number->font();
+    bold.setBold(true);
+    panel.number->setFont(bold);
+    panel.caption = new QLabel(QStringLiteral("Jegyzék címzettje:"), panel.box);
+    panel.caption->setObjectName(QStringLiteral("Label%1").arg(2 * index));
+    panel.addressee = new QLineEdit(panel.box);
+    panel.addressee->setObjectName(QStringLiteral("Edit%1").arg(index));
+    // Filled only by opening a list; the operator can neither type nor tab into it.
+    panel.addressee->setReadOnly(true);
+    panel.addressee->setFocusPolicy(Qt::NoFocus);
+    createGrid(panel);
+    panel.grid->setObjectName(QStringLiteral("DBGrid%1").arg(index));
+    return panel;
+}
+
+void ListWorkspace::createGrid(Panel& panel)
+{
+    auto* grid = new QTableView(panel.box);
+    grid->setModel(&itemModel());
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setTabKeyNavigation(false);
+    grid->setWordWrap(false);
+    grid->verticalHeader()->hide();
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+    QHeaderView* header = grid->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setStretchLastSection(true);
+    header->setHighlightSections(false);
+    // The operator's selection is the item view's current row, which the item dialogs,
+    // deletion and printing read.
+    connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [](const QModelIndex& current) {
+                if (current.isValid())
+                    dm().MyQuery2.setCurrentRow(current.row());
+            });
+    panel.grid = grid;
+}
+
+void ListWorkspace::selectCurrentItem(QTableView* grid)
+{
+    const int row = dm().MyQuery2.isOpen() ? dm().MyQuery2.currentRow() : -1;
+    if (row < 0 || row >= itemModel().rowCount()) {
+        grid->selectionModel()->clear();
+        return;
+    }
+    grid->selectionModel()->setCurrentIndex(itemModel().index(row, 0),
+                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void ListWorkspace::layOutPanel(const Panel& panel)
+{
+    const QRect area = rect().adjusted(kBorder, kBorder, -kBorder, -kBorder);
+    panel.box->setGeometry(area);
+    const int width = area.width();
+    const int height = area.height();
+
+    panel.number->adjustSize();
+    panel.number->move(12, 26);
+    panel.caption->adjustSize();
+    const int captionLeft = std::max(160, panel.number->x() + panel.number->width() + 24);
+    panel.caption->move(captionLeft, 26);
+    const int editLeft = captionLeft + panel.caption->width() + 8;
+    panel.addressee->setGeometry(editLeft, 22, std::min(480, std::max(120, width - editLeft - 12)),
+                                 panel.addressee->sizeHint().height());
+
+    const int buttonsTop = height - 8 - kButtonHeight;
+    const int gridHeight = std::max(40, buttonsTop - kButtonGap - kGridTop);
+    panel.grid->setGeometry(kGridSideMargin, kGridTop, width - 2 * kGridSideMargin, gridHeight);
+
+    const int rowWidth = 4 * kButtonWidth + 3 * kButtonGap;
+    int left = (width - rowWidth) / 2;
+    for (QPushButton* button : {panel.add, panel.group, panel.remove, panel.print}) {
+        button->setGeometry(left, panel.grid->geometry().bottom() + 1 + kButtonGap, kButtonWidth,
+                            kButtonHeight);
+        left += kButtonWidth + kButtonGap;
+    }
+}
+
+void ListWorkspace::centreChoiceButtons()
+{
+    const int left = width() / 2 - kChoiceWidth / 2;
+    const int top = height() / 2 - kChoiceHeight - 8;
+    SCButton1->move(left, top);
+    SCButton2->move(left, top + kChoiceHeight + 16);
+}
+
+void ListWorkspace::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    layOutPanel(m_active);
+    layOutPanel(m_previous);
+    centreChoiceButtons();
+}
+
+void ListWorkspace::fitToWorkArea()
+{
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect workArea = screen->availableGeometry();
+    // Full screen width and work-area height, frame and title bar included; the frame
+    // is known only once the window has been shown.
+    const QSize frame = frameGeometry().size() - size();
+    const QSize client(screen->geometry().width() - frame.width(), workArea.height() - frame.height());
+    if (lists::listKind(m_kind).frame == lists::WindowFrame::FixedCloseOnly)
+        setFixedSize(client);
+    else
+        resize(client);
+    move(workArea.topLeft());
 }
 
 void ListWorkspace::openFromMenu()
 {
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    move(screen->availableGeometry().topLeft());
+    SCGroupBox1->resize(width(), SCGroupBox1->height());
+    SCGroupBox1->hide();
+    SCGroupBox2->hide();
+    SCButton1->show();
+    SCButton2->show();
+    fitToWorkArea();
+    processPendingEvents();
+    centreChoiceButtons();
+
+    entryDialog()->configure_for_list_kind();
+
     show();
+    fitToWorkArea();
+    activateWindow();
+    SCButton1->setFocus();
+    if (QWidget* menu = ui::windows().form1)
+        menu->hide();
+    processPendingEvents();
+
+    ui::guarded([] { dm().MyQuery4.open(QStringLiteral("SELECT SZERVNEV FROM SZERVEK ORDER BY SZERVNEV")); });
+    processPendingEvents();
+}
+
+void ListWorkspace::showStartScreen()
+{
+    JvThreadTimer1->stop();
+    SCGroupBox1->hide();
+    SCGroupBox2->hide();
+    SCButton1->show();
+    SCButton2->show();
+    processPendingEvents();
+    SCButton1->setFocus();
+}
+
+bool ListWorkspace::activePanelShown() const
+{
+    return !SCGroupBox1->isHidden();
+}
+
+bool ListWorkspace::previousPanelShown() const
+{
+    return !SCGroupBox2->isHidden();
+}
+
+const ListWorkspace::Panel* ListWorkspace::visiblePanel() const
+{
+    if (activePanelShown())
+        return &m_active;
+    if (previousPanelShown())
+        return &m_previous;
+    return nullptr;
+}
+
+void ListWorkspace::setPanelButtonsEnabled(const Panel& panel, bool enabled)
+{
+    for (QPushButton* button : {panel.add, panel.group, panel.remove, panel.print})
+        button->setEnabled(enabled);
+}
+
+void ListWorkspace::enablePanelButtons()
+{
+    setPanelButtonsEnabled(m_active, true);
+    setPanelButtonsEnabled(m_previous, true);
+}
+
+void ListWorkspace::preparePanel(const Panel& panel)
+{
+    layOutPanel(panel);
+    panel.addressee->clear();
+    itemModel().setClassificationTitle(lists::listKind(m_kind).classificationTitle);
+}
+
+void ListWorkspace::showPanel(const Panel& panel)
+{
+    const int listNumber = app::appState().currentListNumber;
+    panel.number->setText(QStringLiteral("Listaszám: %1").arg(listNumber));
+    panel.number->adjustSize();
+    QTableView* grid = panel.grid;
+    grid->setColumnWidth(lists::ItemViewModel::SerialColumn, 40);
+    grid->setColumnWidth(lists::ItemViewModel::RegistrationColumn, 230);
+    grid->setColumnWidth(lists::ItemViewModel::ClassificationColumn, 170);
+    grid->setColumnWidth(lists::ItemViewModel::CountColumn, 90);
+    processPendingEvents();
+    JvThreadTimer1->start();
+    SCButton1->hide();
+    SCButton2->hide();
+    panel.box->show();
+    selectCurrentItem(grid);
+    grid->setFocus();
+}
+
+void ListWorkspace::SCButton1Click()
+{
+    ui::guarded([this] {
+        const lists::ListKindInfo& info = lists::listKind(m_kind);
+        preparePanel(m_active);
+        lists::ListSelection selection(dm(), info);
+        const lists::ListSelection::ActiveList list = selection.activeList();
+        app::appState().currentListNumber = list.number;
+        Edit1->setText(list.addressee);
+        selection.openItemView(list.number);
+        if (Edit1->text().isEmpty())
+            Edit1->setText(selection.defaultAddressee());
+        showPanel(m_active);
+    });
+}
+
+void ListWorkspace::SCButton2Click()
+{
+    ui::guarded([this] {
+        const lists::ListKindInfo& info = lists::listKind(m_kind);
+        preparePanel(m_previous);
+        lists::ListSelection selection(dm(), info);
+        const lists::ListSelection::PreviousList list = selection.previousList();
+        if (list.status != lists::ListSelection::PreviousStatus::Found) {
+            app::messages().inform(list.status == lists::ListSelection::PreviousStatus::NoListYet
+                                       ? lists::ListSelection::kNoListYet
+                                       : lists::ListSelection::kNonePrinted);
+            SCButton1->setFocus();
+            return;
+        }
+        app::appState().currentListNumber = list.number;
+        // The stored addressee goes back into the header when an item is added; the
+        // panel itself shows, and prints, the default addressee.
+        Edit1->setText(list.addressee);
+        selection.openItemView(list.number);
+        Edit2->setText(selection.defaultAddressee());
+        showPanel(m_previous);
+    });
+}
+
+void ListWorkspace::JvThreadTimer1Timer()
+{
+    JvThreadTimer1->stop();
+    if (!isVisible() || !isEnabled())
+        return;
+    if (activePanelShown() && !Edit1->text().isEmpty())
+        SCButton3Click();
+    else if (previousPanelShown() && !Edit2->text().isEmpty())
+        SCButton7Click();
+}
+
+void ListWorkspace::addItem(const Panel& panel)
+{
+    ui::guarded([&] {
+        setPanelButtonsEnabled(panel, false);
+        entryDialog()->open_for_entry();
+        setEnabled(false);
+    });
+}
+
+void ListWorkspace::SCButton3Click()
+{
+    addItem(m_active);
+}
+
+void ListWorkspace::SCButton7Click()
+{
+    addItem(m_previous);
+}
+
+void ListWorkspace::groupEntry()
+{
+    ui::guarded([this] {
+        store::Query& view = dm().MyQuery2;
+        if (view.isEmpty()) {
+            app::messages().inform(kNoItemsForGroup);
+            return;
+        }
+        if (view.value(QStringLiteral("MJEL")).toInt() > 5) {
+            app::messages().inform(kNumberlessGroup);
+            return;
+        }
+        if (view.value(QStringLiteral("SZULO_ID")).toLongLong() != 0) {
+            app::messages().inform(kMemberGroup);
+            return;
+        }
+        ui::windows().csoportos_form->openFor(this);
+    });
+}
+
+void ListWorkspace::SCButton5Click()
+{
+    groupEntry();
+}
+
+void ListWorkspace::SCButton9Click()
+{
+    groupEntry();
+}
+
+void ListWorkspace::deleteSelected()
+{
+    ui::guarded([this] {
+        store::Query& view = dm().MyQuery2;
+        if (view.isEmpty())
+            return;
+        if (ui::windows().torles_form->ask() != ConfirmDialog::Yes)
+            return;
+        const lists::ItemDeletion::Result result = lists::ItemDeletion(dm(), lists::listKind(m_kind))
+                                                       .deleteItem(view.value(QStringLiteral("TETEL_ID")));
+        if (result == lists::ItemDeletion::Result::HasMembers) {
+            app::messages().inform(lists::ItemDeletion::kHasMembers);
+            return;
+        }
+        entryDialog()->sorszam_rendezo(app::appState().currentListNumber);
+        view.refresh();
+    });
+}
+
+void ListWorkspace::SCButton4Click()
+{
+    deleteSelected();
+}
+
+void ListWorkspace::SCButton8Click()
+{
+    deleteSelected();
+}
+
+void ListWorkspace::print(const Panel& panel)
+{
+    // A printer failure ends the command here and leaves the panel on show.
+    ui::guarded([&] {
+        const lists::PrintResult result =
+            lists::printList(dm(), m_kind, app::appState().currentListNumber, panel.addressee->text());
+        if (result == lists::PrintResult::Printed)
+            showStartScreen();
+    });
+}
+
+void ListWorkspace::SCButton6Click()
+{
+    print(m_active);
+}
+
+void ListWorkspace::SCButton10Click()
+{
+    print(m_previous);
+}
+
+bool ListWorkspace::FormKeyDown(QKeyEvent* event)
+{
+    const Panel* panel = visiblePanel();
+    const bool entryShown = entryDialog() && entryDialog()->isVisible();
+    switch (event->key()) {
+    case Qt::Key_F2:
+        if (panel && !entryShown)
+            addItem(*panel);
+        return true;
+    case Qt::Key_F4:
+        if (panel && !entryShown)
+            groupEntry();
+        return true;
+    case Qt::Key_F6:
+        if (panel && panel->remove->isEnabled() && dm().MyQuery2.rowCount() > 0)
+            deleteSelected();
+        return true;
+    case Qt::Key_F8:
+        if (panel && panel->print->isEnabled())
+            print(*panel);
+        return true;
+    case Qt::Key_Escape:
+        if (panel)
+            showStartScreen();
+        else
+            close();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ListWorkspace::closeEvent(QCloseEvent* event)
+{
+    JvThreadTimer1->stop();
+    QWidget::closeEvent(event);
+    if (QWidget* menu = ui::windows().form1)
+        menu->show();
+}
+
+void ListWorkspace::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !lists::listKind(m_kind).minimiseHidesApplication ||
+        !isVisible())
+        return;
+    const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+    const bool wasMinimised = change->oldState() & Qt::WindowMinimized;
+    if (isMinimized() && !wasMinimised) {
+        // Minimising this window takes the whole program off the screen with it.
+        m_minimisedWithMe.clear();
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            const Qt::WindowType type = window->windowType();
+            if (window == this || !window->isVisible() || window->isMinimized() ||
+                (type != Qt::Window && type != Qt::Dialog))
+                continue;
+            m_minimisedWithMe << window;
+            window->showMinimized();
+        }
+    } else if (!isMinimized() && wasMinimised) {
+        for (const QPointer<QWidget>& window : std::as_const(m_minimisedWithMe)) {
+            if (window)
+                window->showNormal();
+        }
+        m_minimisedWithMe.clear();
+    }
 }

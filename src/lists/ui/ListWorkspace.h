@@ -1,6 +1,16 @@
 #pragma once
 
+#include <QList>
+#include <QPointer>
 #include <QWidget>
+
+class QGroupBox;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+class QTimer;
 
 // The list workspace: one class serving the five windows Tb2f_form, Tbzs3_form,
 // Tb2zsak_form, Tb2nato_form and Tbzs3nato_form.
@@ -15,6 +25,93 @@ public:
     // start screen, placement, entry dialog set-up, show, hide the menu, load names.
     void openFromMenu();
 
+    // Both panels hidden, the two choice buttons shown, the focus on "Aktív lista".
+    void showStartScreen();
+    bool activePanelShown() const;
+    bool previousPanelShown() const;
+
+    // Enables the four action buttons of both panels (the item dialogs disable them).
+    void enablePanelButtons();
+
+    // Start screen
+    QPushButton* SCButton1; // "Aktív lista"
+    QPushButton* SCButton2; // "Előző lista"
+
+    // Active-list panel
+    QGroupBox* SCGroupBox1;
+    QLabel* Label1; // list number
+    QLabel* Label2; // "Jegyzék címzettje:"
+    QLineEdit* Edit1;
+    QTableView* DBGrid1;
+    QPushButton* SCButton3; // add item
+    QPushButton* SCButton5; // group entry
+    QPushButton* SCButton4; // delete
+    QPushButton* SCButton6; // print
+
+    // Previous-list panel
+    QGroupBox* SCGroupBox2;
+    QLabel* Label3;
+    QLabel* Label4;
+    QLineEdit* Edit2;
+    QTableView* DBGrid2;
+    QPushButton* SCButton7;
+    QPushButton* SCButton9;
+    QPushButton* SCButton8;
+    QPushButton* SCButton10;
+
+    QTimer* JvThreadTimer1; // starts item entry shortly after a panel opens
+
+public slots:
+    void SCButton1Click();
+    void SCButton2Click();
+    void SCButton3Click();
+    void SCButton7Click();
+    void SCButton5Click();
+    void SCButton9Click();
+    void SCButton4Click();
+    void SCButton8Click();
+    void SCButton6Click();
+    void SCButton10Click();
+    void JvThreadTimer1Timer();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
 private:
+    struct Panel
+    {
+        QGroupBox* box;
+        QLabel* number;
+        QLabel* caption;
+        QLineEdit* addressee;
+        QTableView* grid;
+        QPushButton* add;
+        QPushButton* group;
+        QPushButton* remove;
+        QPushButton* print;
+    };
+
+    Panel createPanel(const QString& title, int index);
+    void createGrid(Panel& panel);
+    void layOutPanel(const Panel& panel);
+    void centreChoiceButtons();
+    void fitToWorkArea();
+    void preparePanel(const Panel& panel);
+    void showPanel(const Panel& panel);
+    const Panel* visiblePanel() const;
+    void setPanelButtonsEnabled(const Panel& panel, bool enabled);
+    void selectCurrentItem(QTableView* grid);
+
+    void addItem(const Panel& panel);
+    void groupEntry();
+    void deleteSelected();
+    void print(const Panel& panel);
+    bool FormKeyDown(QKeyEvent* event);
+
     int m_kind;
+    Panel m_active;
+    Panel m_previous;
+    QList<QPointer<QWidget>> m_minimisedWithMe;
 };
