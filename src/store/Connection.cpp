@@ -1,6 +1,7 @@
 #include "Connection.h"
 
 #include "NamedParameters.h"
+#include "ServerThread.h"
 #include "SqlError.h"
 
 #include <cstring>
@@ -104,7 +105,7 @@ bool Connection::serverStarted()
 void Connection::shutdownServer()
 {
     if (g_serverStarted) {
-        mysql_library_end();
+        ServerThread::call([] { mysql_library_end(); });
         g_serverStarted = false;
     }
 }
@@ -122,6 +123,11 @@ void Connection::open()
         if (auto fault = m_openFault())
             throw SqlError(*fault);
     }
+    ServerThread::call([this] { connect(); });
+}
+
+void Connection::connect()
+{
     startServer();
     st_mysql* handle = mysql_init(nullptr);
     if (!handle)
@@ -144,7 +150,7 @@ void Connection::open()
 void Connection::close()
 {
     if (m_handle) {
-        mysql_close(m_handle);
+        ServerThread::call([this] { mysql_close(m_handle); });
         m_handle = nullptr;
     }
 }
@@ -158,9 +164,11 @@ std::optional<ResultSet> Connection::run(const QString& sql, const std::vector<P
             throw SqlError(*fault);
     }
     const PositionalStatement positional = toPositional(sql);
-    if (positional.parameters.isEmpty())
-        return runPlain(positional.sql);
-    return runPrepared(sql, parameters);
+    std::optional<ResultSet> result;
+    ServerThread::call([&] {
+        result = positional.parameters.isEmpty() ? runPlain(positional.sql) : runPrepared(sql, parameters);
+    });
+    return result;
 }
 
 std::optional<ResultSet> Connection::runPlain(const QString& sql)

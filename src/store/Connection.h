@@ -62,6 +62,7 @@ public:
     static void shutdownServer();
 
 private:
+    void connect();
     std::optional<ResultSet> runPlain(const QString& sql);
     std::optional<ResultSet> runPrepared(const QString& sql, const std::vector<Parameter>& parameters);
 
