@@ -45,23 +45,21 @@ void ItemEntry::add_items(const Consignment& c, const ListAddressees& addressees
                 {{QStringLiteral("SZ"), c.count},
                  {QStringLiteral("LSZAM"), c.listNumber},
                  {QStringLiteral("MJEL"), kNumberless}});
+            m_viewStale = true;
         } else {
             insertRow(c.listNumber, c.registration, kNumberless, storedName, c.addresseeCode, c.count,
                       c.count);
         }
-        refreshItemView();
     } else if (m_kind.hasClassificationChoice && c.mjel == kRegistered) {
         insertRow(c.listNumber, c.registration, kRegistered, storedName, c.addresseeCode, c.count, c.count);
-        refreshItemView();
     } else {
         // Each classified piece is a line of its own; NATO rows carry no number-less count.
         const int szamnelkuli = m_kind.hasClassificationChoice ? c.count : 0;
         const int mjel = m_kind.hasClassificationChoice ? c.mjel : 0;
-        for (int piece = 0; piece < c.count; ++piece) {
+        for (int piece = 0; piece < c.count; ++piece)
             insertRow(c.listNumber, c.registration, mjel, storedName, c.addresseeCode, szamnelkuli, 1);
-            refreshItemView();
-        }
     }
+    refreshItemView();
     writeListHeader(c.listNumber, addressees);
 }
 
@@ -81,6 +79,8 @@ void ItemEntry::insertRow(int listNumber, const QString& iktszam, int mjel, cons
                                                   {QStringLiteral("SORSZAM"), 0},
                                                   {QStringLiteral("DB"), db}};
     store::Query& q = m_dm.MyQuery3;
+    // The item view is reread once the rows are in, or before a message shows it.
+    m_viewStale = true;
     try {
         q.execute(sql, values);
         return;
@@ -91,6 +91,7 @@ void ItemEntry::insertRow(int listNumber, const QString& iktszam, int mjel, cons
     try {
         q.execute(sql, values);
     } catch (const store::SqlError&) {
+        refreshItemView();
         app::messages().inform(kInsertFailed);
     }
 }
@@ -122,8 +123,9 @@ void ItemEntry::writeListHeader(int listNumber, const ListAddressees& addressees
 
 void ItemEntry::refreshItemView()
 {
-    if (m_dm.MyQuery2.isOpen())
+    if (m_viewStale && m_dm.MyQuery2.isOpen())
         m_dm.MyQuery2.refresh();
+    m_viewStale = false;
 }
 
 QString ItemEntry::addresseeCode(const QString& name)

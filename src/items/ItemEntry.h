@@ -36,9 +36,8 @@ public:
         QString previous;
     };
 
-    // Stores the consignment's rows (refreshing the item view after each one) and writes
-    // the list header. An insert that fails is retried once after a rebuild of the item
-    // table; a second failure is reported and the save goes on.
+    // Stores the consignment's rows, refreshes the item view and writes the list header. An insert that fails
+    // is retried once after a rebuild of the item table; a second failure is reported and the save goes on.
     void add_items(const Consignment& consignment, const ListAddressees& addressees);
 
     // The register code of a name, or "0" for a name the register does not know.
@@ -59,6 +58,7 @@ private:
 
     store::TDM1& m_dm;
     const lists::ListKindInfo& m_kind;
+    bool m_viewStale = false;
 };
 
 } // namespace items

@@ -4,6 +4,8 @@
 #include "store/DataModule.h"
 #include "store/SqlError.h"
 
+#include <QHash>
+
 namespace lists {
 
 namespace {
@@ -33,6 +35,25 @@ void insertIntoTemp(store::Query& insert, const store::Query& source, int row, c
 
 Renumbering::Renumbering(store::TDM1& dm, const ListKindInfo& kind) : m_dm(dm), m_kind(kind) {}
 
+QHash<qlonglong, qlonglong> Renumbering::membersSerials(int listNumber)
+{
+    // Per parent: the serial all its members share, or -1 when they differ or one is empty.
+    QHash<qlonglong, qlonglong> serials;
+    store::Query& members = m_dm.myQuery8;
+    members.open(QStringLiteral("SELECT SZULO_ID, SORSZAM FROM ") + m_kind.lowerItemTable +
+                     QStringLiteral(" WHERE LSZAM=:LSZAM AND SZULO_ID<>0"),
+                 {{QStringLiteral("LSZAM"), listNumber}});
+    for (int row = 0; row < members.rowCount(); ++row) {
+        const qlonglong parent = members.value(row, QStringLiteral("SZULO_ID")).toLongLong();
+        const QVariant serial = members.value(row, QStringLiteral("SORSZAM"));
+        const qlonglong value = serial.isNull() ? -1 : serial.toLongLong();
+        const auto found = serials.constFind(parent);
+        serials.insert(parent, found == serials.cend() || *found == value ? value : -1);
+    }
+    members.close();
+    return serials;
+}
+
 void Renumbering::sorszam_rendezo(int listNumber)
 {
     const QString& table = m_kind.lowerItemTable;
@@ -42,10 +63,13 @@ void Renumbering::sorszam_rendezo(int listNumber)
                   {{QStringLiteral("LSZAM"), listNumber}});
     if (!topLevel.isEmpty()) {
         m_dm.MyQuery2.close();
+        // A row whose number stays is not written again: on a long list most numbers
+        // stay, and every statement costs a round through the store.
+        const QHash<qlonglong, qlonglong> memberSerials = membersSerials(listNumber);
         const QString setOwn =
             QStringLiteral("UPDATE ") + table +
             QStringLiteral(" SET sorszam=:sorszam WHERE LSZAM=:LSZAM AND TETEL_ID=:tetel_id");
-        // Members carry their parent's serial, so each renumbering writes them too.
+        // Members carry their parent's serial, so a renumbering writes them too.
         const QString setMembers =
             QStringLiteral("UPDATE ") + table +
             QStringLiteral(" SET sorszam=:sorszam WHERE LSZAM=:LSZAM AND SZULO_ID=:szulo_id");
@@ -53,12 +77,16 @@ void Renumbering::sorszam_rendezo(int listNumber)
         for (int row = 0; row < topLevel.rowCount(); ++row) {
             const qlonglong serial = row + 1;
             const QVariant id = topLevel.value(row, QStringLiteral("TETEL_ID"));
-            update.execute(setOwn, {{QStringLiteral("sorszam"), serial},
-                                    {QStringLiteral("LSZAM"), listNumber},
-                                    {QStringLiteral("tetel_id"), id}});
-            update.execute(setMembers, {{QStringLiteral("sorszam"), serial},
+            const QVariant current = topLevel.value(row, QStringLiteral("SORSZAM"));
+            if (current.isNull() || current.toLongLong() != serial)
+                update.execute(setOwn, {{QStringLiteral("sorszam"), serial},
                                         {QStringLiteral("LSZAM"), listNumber},
-                                        {QStringLiteral("szulo_id"), id}});
+                                        {QStringLiteral("tetel_id"), id}});
+            const auto members = memberSerials.constFind(id.toLongLong());
+            if (members != memberSerials.cend() && *members != serial)
+                update.execute(setMembers, {{QStringLiteral("sorszam"), serial},
+                                            {QStringLiteral("LSZAM"), listNumber},
+                                            {QStringLiteral("szulo_id"), id}});
         }
     }
     topLevel.close();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+
 namespace store {
 class TDM1;
 }
@@ -23,6 +25,7 @@ public:
     void rebuild_item_table();
 
 private:
+    QHash<qlonglong, qlonglong> membersSerials(int listNumber);
     void copyTempBack();
     void restoreFromTemp();
 

@@ -130,6 +130,11 @@ private slots:
         addItem("B2", 1, 2, "S");
         renumber(1, 1);
         QCOMPARE(serials("B2", 1), (QStringList{"T:1", "S:2", "P:3", "P1:3", "P2:3", "P3:3"}));
+        // A member out of step with its parent is put right even when the parent keeps its number.
+        exec("UPDATE B2 SET SORSZAM=9 WHERE IKTSZAM='P2'");
+        exec("UPDATE B2 SET SORSZAM=NULL WHERE IKTSZAM='P3'");
+        renumber(1, 1);
+        QCOMPARE(serials("B2", 1), (QStringList{"T:1", "S:2", "P:3", "P1:3", "P2:3", "P3:3"}));
     }
 
     void deletingLeavesNoGap()
