@@ -29,12 +29,16 @@ void makeWhitePanel(QGroupBox* box)
     ui::styleGroupBox(box);
     QPalette palette = box->palette();
     palette.setColor(QPalette::Window, Qt::white);
-    // The parent panel is disabled only to keep it read-only; its texts stay legible.
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text})
-        palette.setColor(QPalette::Disabled, role, palette.color(QPalette::Active, role));
-    palette.setColor(QPalette::Disabled, QPalette::Base, Qt::white);
     box->setPalette(palette);
     box->setAutoFillBackground(true);
+}
+
+// The parent panel is disabled only to keep it read-only; its texts stay legible.
+void keepLegibleWhenDisabled(QGroupBox* box)
+{
+    box->setStyleSheet(
+        box->styleSheet() +
+        QStringLiteral(" QGroupBox:disabled, QLabel:disabled, QLineEdit:disabled { color: palette(text); }"));
 }
 
 } // namespace
@@ -51,6 +55,7 @@ Tcsoportos_form::Tcsoportos_form(QWidget* parent) : QWidget(parent), m_entry(sto
     SCGroupBox1->setObjectName(QStringLiteral("SCGroupBox1"));
     SCGroupBox1->setGeometry(8, 8, 463, 124);
     makeWhitePanel(SCGroupBox1);
+    keepLegibleWhenDisabled(SCGroupBox1);
     auto addField = [this](QLabel*& label, QLineEdit*& edit, const char* labelName, const char* editName,
                            const QString& caption, int top, int width) {
         label = new QLabel(caption, SCGroupBox1);

@@ -18,6 +18,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTableView>
+#include <QTimer>
 
 using items::AddresseeSearch;
 
@@ -94,6 +95,19 @@ Tkereso_form::Tkereso_form(QWidget* parent) : QWidget(parent)
                     searchQuery().setCurrentRow(current.row());
             });
     connect(DBGrid2, &QTableView::doubleClicked, this, &Tkereso_form::DBGrid2DblClick);
+    // The grid's query is shared with the register lookups of other windows. Should one
+    // of them reuse it while the search is on screen, the search runs again rather than
+    // leave the operator an empty or foreign result to choose from.
+    searchQuery().addChangeListener([this] {
+        if (m_ownQuery || m_reloadPending || !isVisible())
+            return;
+        m_reloadPending = true;
+        QTimer::singleShot(0, this, [this] {
+            m_reloadPending = false;
+            if (isVisible())
+                Edit2Change();
+        });
+    });
 
     SCButton3 = new QPushButton(QStringLiteral("Ok <ENTER>"), this);
     SCButton3->setObjectName(QStringLiteral("SCButton3"));
@@ -127,6 +141,18 @@ void Tkereso_form::layOut()
     SCButton3->setGeometry(left, buttonTop, kButtonWidth, kButtonHeight);
     SCButton4->setGeometry(left + 240, buttonTop, kButtonWidth, kButtonHeight);
     DBGrid2->setGeometry(1, kGridTop, width() - 2, buttonTop - kButtonGap - kGridTop);
+}
+
+void Tkereso_form::runOwnQuery(const std::function<void()>& statement)
+{
+    m_ownQuery = true;
+    try {
+        statement();
+    } catch (...) {
+        m_ownQuery = false;
+        throw;
+    }
+    m_ownQuery = false;
 }
 
 void Tkereso_form::setColumnWidths()
@@ -163,7 +189,7 @@ void Tkereso_form::openFor(Ttetelek_felvetele_form* entryDialog)
     }
     bool loaded = false;
     ui::guarded([&] {
-        AddresseeSearch::loadAll(searchQuery());
+        runOwnQuery([] { AddresseeSearch::loadAll(searchQuery()); });
         loaded = true;
     });
     if (!loaded) {
@@ -186,7 +212,7 @@ void Tkereso_form::openFor(Ttetelek_felvetele_form* entryDialog)
 void Tkereso_form::Edit2Change()
 {
     ui::guarded([&] {
-        AddresseeSearch::search(searchQuery(), Edit2->text(), match());
+        runOwnQuery([&] { AddresseeSearch::search(searchQuery(), Edit2->text(), match()); });
         setColumnWidths();
         selectCurrentRow();
     });
@@ -242,9 +268,11 @@ void Tkereso_form::SCButton3Click()
         hide();
         if (entryDialog) {
             entryDialog->setEnabled(true);
-            entryDialog->activateWindow();
+            // Focused before the dialog is active again, so the addressee field is not
+            // left (and checked) a second time on the way.
             if (entryDialog->Edit5)
                 entryDialog->Edit5->setFocus();
+            entryDialog->activateWindow();
         }
     });
 }

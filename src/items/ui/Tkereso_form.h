@@ -4,6 +4,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 
 class Ttetelek_felvetele_form;
 class QLabel;
@@ -52,6 +53,10 @@ private:
     void selectCurrentRow();
     void backToEntryDialog();
 
+    void runOwnQuery(const std::function<void()>& statement);
+
     items::QueryGridModel* m_model;
     QPointer<Ttetelek_felvetele_form> m_entryDialog;
+    bool m_ownQuery = false;
+    bool m_reloadPending = false;
 };

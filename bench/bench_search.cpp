@@ -1,0 +1,84 @@
+// One keystroke of the addressee search (query and grid refresh) over a register of
+// 10,000 organisations. Prints the median and the slowest keystroke in milliseconds.
+#include "app/ui/Windows.h"
+#include "items/ui/Tkereso_form.h"
+#include "store/DataModule.h"
+#include "support/ProgramFolder.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTableView>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+void fillRegister(int count)
+{
+    static const char* const kinds[] = {
+        "Kormányhivatal", "Rendőr-főkapitányság",   "Honvéd Parancsnokság",
+        "Járásbíróság",   "Polgármesteri Hivatal",  "Katasztrófavédelmi Igazgatóság",
+        "Ügyészség",      "Adó- és Vámigazgatóság", "Árvízvédelmi Központ",
+        "Törvényszék"};
+    static const char* const towns[] = {"Budapest", "Debrecen",    "Szeged",    "Miskolc",        "Pécs",
+                                        "Győr",     "Nyíregyháza", "Kecskemét", "Székesfehérvár", "Érd"};
+    store::Connection& c = store::TDM1::instance().MyConnection1;
+    c.run(QStringLiteral("TRUNCATE TABLE SZERVEK"), {});
+    for (int i = 0; i < count; ++i) {
+        const QString town = QString::fromUtf8(towns[i % 10]);
+        const QString name =
+            QStringLiteral("%1i %2 %3").arg(town, QString::fromUtf8(kinds[(i / 10) % 10])).arg(i / 100 + 1);
+        c.run(QStringLiteral("INSERT INTO SZERVEK (TKOD,SZERVNEV,ROVIDNEV,IRSZ,TELEPULES,MINOSITETT) "
+                             "VALUES (:t,:n,:r,:i,:tel,:m)"),
+              {{QStringLiteral("t"), QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0'))},
+               {QStringLiteral("n"), name},
+               {QStringLiteral("r"), name.left(20)},
+               {QStringLiteral("i"), QString::number(1000 + i % 9000)},
+               {QStringLiteral("tel"), town},
+               {QStringLiteral("m"), i % 7 == 0 ? 1 : 0}});
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    testsupport::programFolder();
+    testsupport::installServices();
+    testsupport::createWindowsOnce();
+    fillRegister(10000);
+
+    Tkereso_form* search = ui::windows().kereso_form;
+    search->openFor(ui::windows().tetelek_felvetele_form);
+    QApplication::processEvents();
+
+    // Typing "kormány" and deleting it again, in both modes: from nearly the whole
+    // register down to a few hundred rows and back.
+    const QString word = QStringLiteral("kormány");
+    std::vector<double> times;
+    for (QRadioButton* mode : {search->SCRadioButton1, search->SCRadioButton2}) {
+        mode->setChecked(true);
+        QStringList texts;
+        for (int n = 1; n <= word.size(); ++n)
+            texts << word.left(n);
+        for (int n = word.size() - 1; n >= 0; --n)
+            texts << word.left(n);
+        for (const QString& text : texts) {
+            QElapsedTimer timer;
+            timer.start();
+            search->Edit2->setText(text);
+            search->DBGrid2->viewport()->repaint();
+            times.push_back(double(timer.nsecsElapsed()) / 1e6);
+        }
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("addressee search keystroke over 10000 organisations: median %.1f ms, slowest %.1f ms (%zu "
+                "keystrokes)\n",
+                times[times.size() / 2], times.back(), times.size());
+    search->hide();
+    return 0;
+}
