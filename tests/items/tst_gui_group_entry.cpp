@@ -52,6 +52,32 @@ ListWorkspace* showList(qlonglong selectedTetelId)
     return workspace;
 }
 
+// Opens "Aktív lista" (list 4: lists 1 to 3 are printed) in the B-2 workspace and
+// selects the item's row in its grid as the operator would, by clicking it.
+ListWorkspace* openActiveListAndSelect(qlonglong selectedTetelId)
+{
+    exec("INSERT INTO B2_ADATOK (LSZAM,JCIMZETT,NYOMTATAS_DATUMA,NYOMTATAS_PELDANY) VALUES "
+         "(1,'',NOW(),1),(2,'',NOW(),1),(3,'',NOW(),1)");
+    ListWorkspace* workspace = ui::windows().b2f_form;
+    workspace->show();
+    workspace->SCButton1->click();
+    if (app::appState().currentListNumber != 4)
+        qFatal("list 4 expected");
+    QTableView* grid = workspace->DBGrid1;
+    for (int row = 0; row < dm().MyQuery2.rowCount(); ++row) {
+        if (dm().MyQuery2.value(row, "TETEL_ID").toLongLong() == selectedTetelId)
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                              grid->visualRect(grid->model()->index(row, 1)).center());
+    }
+    return workspace;
+}
+
+QList<QPushButton*> panelButtons(ListWorkspace* w)
+{
+    return {w->SCButton3, w->SCButton4, w->SCButton5, w->SCButton6,
+            w->SCButton7, w->SCButton8, w->SCButton9, w->SCButton10};
+}
+
 QStringList gridTexts(QTableView* grid)
 {
     QStringList out;
@@ -301,6 +327,78 @@ private slots:
         QVERIFY(!form()->isVisible());
         for (ListWorkspace* w : ui::windows().workspaces())
             QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
+    }
+
+    void workspaceRefusesWrongRows_data()
+    {
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<bool>("byKey");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty list, F4") << "" << true << GroupEntry::kNoItems;
+        QTest::newRow("number-less row, F4") << "szamnelkuli" << true << GroupEntry::kNumberless;
+        QTest::newRow("member, button") << "tag" << false << GroupEntry::kMember;
+        QTest::newRow("number-less row, button") << "szamnelkuli" << false << GroupEntry::kNumberless;
+    }
+    void workspaceRefusesWrongRows()
+    {
+        QFETCH(QString, selected);
+        QFETCH(bool, byKey);
+        QFETCH(QString, message);
+        qlonglong selectedId = 0;
+        if (!selected.isEmpty()) {
+            const qlonglong parent = addItem("szülő", 2, 1);
+            const qlonglong member = addItem("tag", 2, 1, parent, 1);
+            const qlonglong numberless = addItem(QString(), 6, 2, 0, 0, QString());
+            selectedId = selected == "tag" ? member : numberless;
+        }
+        ListWorkspace* workspace = openActiveListAndSelect(selectedId);
+        if (!selected.isEmpty())
+            QCOMPARE(dm().MyQuery2.value("TETEL_ID").toLongLong(), selectedId);
+        if (byKey)
+            QTest::keyClick(workspace->DBGrid1, Qt::Key_F4);
+        else
+            workspace->SCButton5->click();
+        QCOMPARE(installServices().messages.texts, QStringList{message});
+        QVERIFY(!form()->isVisible());
+        QVERIFY(workspace->isEnabled());
+    }
+
+    // From the workspace's grid to the dialog and back, with every workspace and all
+    // their panel buttons usable again after Esc.
+    void groupEntryFromTheWorkspace()
+    {
+        addItem("első", 2, 1);
+        const qlonglong parent = addItem("SZ-17/2026/1", 3, 2);
+        addItem("harmadik", 2, 3);
+        ListWorkspace* workspace = openActiveListAndSelect(parent);
+        for (ListWorkspace* w : ui::windows().workspaces()) {
+            for (QPushButton* b : panelButtons(w))
+                b->setEnabled(false);
+        }
+        workspace->SCButton5->setEnabled(true);
+        QTest::keyClick(workspace->DBGrid1, Qt::Key_F4);
+        QVERIFY(form()->isVisible());
+        QVERIFY(!workspace->isEnabled());
+        QCOMPARE(form()->Edit1->text(), QString("2"));
+        QCOMPARE(form()->Edit3->text(), QString("SZ-17/2026/1"));
+        QTRY_VERIFY(form()->Edit4->hasFocus());
+        QTest::keyClicks(form()->Edit4, "SZ-18/2026/1");
+        QTest::keyClick(form()->Edit4, Qt::Key_Return);
+
+        // The workspace grid shows the member right under its parent, number only.
+        QAbstractItemModel* items = workspace->DBGrid1->model();
+        QCOMPARE(items->rowCount(), 4);
+        QCOMPARE(items->index(2, 1).data().toString(), QString("SZ-18/2026/1"));
+        QCOMPARE(items->index(2, 0).data().toString(), QString());
+        QCOMPARE(items->index(3, 1).data().toString(), QString("harmadik"));
+
+        QTest::keyClick(form()->Edit4, Qt::Key_Escape);
+        QVERIFY(!form()->isVisible());
+        for (ListWorkspace* w : ui::windows().workspaces()) {
+            QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
+            for (QPushButton* b : panelButtons(w))
+                QVERIFY2(b->isEnabled(), qPrintable(w->objectName() + "." + b->objectName()));
+        }
     }
 
 private:
