@@ -92,39 +92,41 @@ Ttetelek_felvetele_form::Ttetelek_felvetele_form(QWidget* parent) : QWidget(pare
     setFixedSize(866, 270);
     ui::setSkyBlueBackground(this);
 
-    // The level step.
-    SCGroupBox1 = new QGroupBox(QStringLiteral("Küldemény minősítése"), this);
-    SCGroupBox1->setObjectName(QStringLiteral("SCGroupBox1"));
-    ui::styleGroupBox(SCGroupBox1);
-    SCGroupBox1->setGeometry(8, 6, 850, 66);
-    Label4 = makeLabel(QStringLiteral("Minősítési szint"), QStringLiteral("Label4"), SCGroupBox1);
-    Label4->setGeometry(14, 32, 150, 20);
-    Edit3 = new QLineEdit(SCGroupBox1);
+    // The level step: the digit on the left, the six levels to choose from beside it.
+    // The caption stays on show for the NATO kinds, naming their foreign classification.
+    Label4 = makeLabel(QStringLiteral("Minősítési szint"), QStringLiteral("Label4"), this);
+    Label4->setGeometry(16, 38, 200, Label4->sizeHint().height());
+    Edit3 = new QLineEdit(this);
     Edit3->setObjectName(QStringLiteral("Edit3"));
     Edit3->setMaxLength(1);
     Edit3->setAlignment(Qt::AlignCenter);
     Edit3->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[1-6]?")), Edit3));
-    Edit3->setGeometry(168, 29, 30, Edit3->sizeHint().height());
+    Edit3->setGeometry(160, 34, 30, Edit3->sizeHint().height());
+    SCGroupBox1 = new QGroupBox(QStringLiteral("Küldemény minősítése"), this);
+    SCGroupBox1->setObjectName(QStringLiteral("SCGroupBox1"));
+    ui::styleGroupBox(SCGroupBox1);
+    SCGroupBox1->setGeometry(220, 4, 638, 80);
     QRadioButton** radios[] = {&SCRadioButton3, &SCRadioButton4, &SCRadioButton5,
                                &SCRadioButton6, &SCRadioButton7, &SCRadioButton8};
-    int radioLeft = 220;
+    int columnWidth = 0;
     for (int level = 1; level <= kNumberless; ++level) {
         auto* radio = new QRadioButton(store::classification(level)->choiceCaption, SCGroupBox1);
         radio->setObjectName(QStringLiteral("SCRadioButton%1").arg(level + 2));
         radio->adjustSize();
-        radio->move(radioLeft, 31);
-        radioLeft += radio->width() + 18;
+        columnWidth = std::max(columnWidth, radio->width() + 24);
         connect(radio, &QRadioButton::toggled, this,
                 [this, level](bool checked) { SCRadioButtonChange(level, checked); });
         *radios[level - 1] = radio;
     }
+    for (int level = 1; level <= kNumberless; ++level)
+        radioOfLevel(level)->move(14 + ((level - 1) % 3) * columnWidth, 22 + ((level - 1) / 3) * 27);
     connect(Edit3, &QLineEdit::textChanged, this, &Ttetelek_felvetele_form::Edit3Change);
 
     // The details.
     SCGroupBox2 = new QGroupBox(this);
     SCGroupBox2->setObjectName(QStringLiteral("SCGroupBox2"));
     ui::styleGroupBox(SCGroupBox2);
-    SCGroupBox2->setGeometry(8, 78, 850, 136);
+    SCGroupBox2->setGeometry(8, 90, 850, 130);
     Label5 = makeLabel(QStringLiteral("Küldemény címzettje"), QStringLiteral("Label5"), SCGroupBox2);
     Label6 = makeLabel(QStringLiteral("Iktatószám+pédánysorszám"), QStringLiteral("Label6"), SCGroupBox2);
     Label7 = makeLabel(QStringLiteral("Darabszám"), QStringLiteral("Label7"), SCGroupBox2);
@@ -169,8 +171,11 @@ Ttetelek_felvetele_form::Ttetelek_felvetele_form(QWidget* parent) : QWidget(pare
 
     const int editLeft = detailsEditLeft();
     const int editHeight = Edit5->sizeHint().height();
-    Edit4->setGeometry(editLeft, 28, 560, editHeight);
-    BitBtn6->setGeometry(editLeft + 572, 28, 110, editHeight);
+    BitBtn6->ensurePolished();
+    const int searchWidth = std::max(110, BitBtn6->sizeHint().width());
+    const int searchLeft = SCGroupBox2->width() - 16 - searchWidth;
+    BitBtn6->setGeometry(searchLeft, 28, searchWidth, editHeight);
+    Edit4->setGeometry(editLeft, 28, searchLeft - 12 - editLeft, editHeight);
     Edit5->setGeometry(editLeft, 62, 250, editHeight);
 
     Edit6 = new QLineEdit(SCGroupBox2);
@@ -186,8 +191,8 @@ Ttetelek_felvetele_form::Ttetelek_felvetele_form(QWidget* parent) : QWidget(pare
 
     SCButton3 = makeButton(QStringLiteral("Mentés <ENTER>"), QStringLiteral("SCButton3"), this);
     SCButton4 = makeButton(QStringLiteral("Mégse <ESC>"), QStringLiteral("SCButton4"), this);
-    SCButton3->setGeometry(866 / 2 - 8 - 170, 228, 170, 28);
-    SCButton4->setGeometry(866 / 2 + 8, 228, 170, 28);
+    SCButton3->setGeometry(866 / 2 - 8 - 170, 232, 170, 28);
+    SCButton4->setGeometry(866 / 2 + 8, 232, 170, 28);
     connect(SCButton3, &QPushButton::clicked, this, &Ttetelek_felvetele_form::SCButton3Click);
     connect(SCButton4, &QPushButton::clicked, this, &Ttetelek_felvetele_form::SCButton4Click);
 
@@ -293,6 +298,7 @@ void Ttetelek_felvetele_form::configure_for_list_kind()
     if (isNato()) {
         SCGroupBox1->hide();
         Label4->setText(QStringLiteral("Külföldi minősítésű küldemény"));
+        Label4->adjustSize();
         Edit3->clear();
         Edit3->hide();
         for (int level = 1; level <= kNumberless; ++level)
@@ -305,6 +311,7 @@ void Ttetelek_felvetele_form::configure_for_list_kind()
     } else {
         SCGroupBox1->show();
         Label4->setText(QStringLiteral("Küldemény jelzése:"));
+        Label4->adjustSize();
         Edit3->show();
         for (int level = 1; level <= kNumberless; ++level)
             radioOfLevel(level)->show();

@@ -34,7 +34,8 @@ namespace {
 
 constexpr int kBorder = 4;    // between the window and a visible panel
 constexpr int kButtonGap = 8; // between the panel buttons, and above them
-constexpr int kButtonWidth = 190;
+constexpr int kButtonWidth =
+    190; // at least; wider when the captions need it // at least; wider when the captions need it
 constexpr int kButtonHeight = 25;
 constexpr int kGridTop = 52;       // below the list number and addressee row
 constexpr int kGridSideMargin = 6; // inside the panel frame
@@ -249,12 +250,19 @@ void ListWorkspace::layOutPanel(const Panel& panel)
     const int gridHeight = std::max(40, buttonsTop - kButtonGap - kGridTop);
     panel.grid->setGeometry(kGridSideMargin, kGridTop, width - 2 * kGridSideMargin, gridHeight);
 
-    const int rowWidth = 4 * kButtonWidth + 3 * kButtonGap;
+    int buttonWidth = kButtonWidth;
+    for (QPushButton* button : {panel.add, panel.group, panel.remove, panel.print}) {
+        button->ensurePolished();
+        buttonWidth = std::max(buttonWidth, button->sizeHint().width() + 8);
+    }
+    // On a screen too narrow for the four captions the buttons share the width there is.
+    buttonWidth = std::min(buttonWidth, (width - 2 * kGridSideMargin - 3 * kButtonGap) / 4);
+    const int rowWidth = 4 * buttonWidth + 3 * kButtonGap;
     int left = (width - rowWidth) / 2;
     for (QPushButton* button : {panel.add, panel.group, panel.remove, panel.print}) {
-        button->setGeometry(left, panel.grid->geometry().bottom() + 1 + kButtonGap, kButtonWidth,
+        button->setGeometry(left, panel.grid->geometry().bottom() + 1 + kButtonGap, buttonWidth,
                             kButtonHeight);
-        left += kButtonWidth + kButtonGap;
+        left += buttonWidth + kButtonGap;
     }
 }
 
