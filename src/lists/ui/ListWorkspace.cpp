@@ -8,6 +8,7 @@
 #include "app/ui/Look.h"
 #include "app/ui/TForm1.h"
 #include "app/ui/Windows.h"
+#include "items/GroupEntry.h"
 #include "items/ui/Tcsoportos_form.h"
 #include "items/ui/Ttetelek_felvetele_form.h"
 #include "lists/ItemDeletion.h"
@@ -32,22 +33,14 @@
 
 namespace {
 
-constexpr int kBorder = 4;    // between the window and a visible panel
-constexpr int kButtonGap = 8; // between the panel buttons, and above them
-constexpr int kButtonWidth =
-    190; // at least; wider when the captions need it // at least; wider when the captions need it
+constexpr int kBorder = 4;        // between the window and a visible panel
+constexpr int kButtonGap = 8;     // between the panel buttons, and above them
+constexpr int kButtonWidth = 190; // at least; wider when the captions need it
 constexpr int kButtonHeight = 25;
 constexpr int kGridTop = 52;       // below the list number and addressee row
 constexpr int kGridSideMargin = 6; // inside the panel frame
 constexpr int kChoiceWidth = 257;
 constexpr int kChoiceHeight = 30;
-
-const QString kNoItemsForGroup =
-    QStringLiteral("Nincs a jegyzéknek még egy tétele sem, először vigyen fel egy tételt!");
-const QString kNumberlessGroup =
-    QStringLiteral("Számnélküli küldeményhez nem lehet további tételeket rendelni!");
-const QString kMemberGroup =
-    QStringLiteral("Ehhez a tételhez nem lehet további tételeket rendelni, válassza a szülő tételt!");
 
 store::TDM1& dm()
 {
@@ -465,17 +458,10 @@ void ListWorkspace::SCButton7Click()
 void ListWorkspace::groupEntry()
 {
     ui::guarded([this] {
-        store::Query& view = dm().MyQuery2;
-        if (view.isEmpty()) {
-            app::messages().inform(kNoItemsForGroup);
-            return;
-        }
-        if (view.value(QStringLiteral("MJEL")).toInt() > 5) {
-            app::messages().inform(kNumberlessGroup);
-            return;
-        }
-        if (view.value(QStringLiteral("SZULO_ID")).toLongLong() != 0) {
-            app::messages().inform(kMemberGroup);
+        // An empty list, the number-less row and a member cannot take members.
+        const QString refusal = items::GroupEntry::refusal(dm().MyQuery2);
+        if (!refusal.isEmpty()) {
+            app::messages().inform(refusal);
             return;
         }
         ui::windows().csoportos_form->openFor(this);
