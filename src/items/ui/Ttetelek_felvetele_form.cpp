@@ -22,6 +22,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
@@ -207,7 +208,11 @@ Ttetelek_felvetele_form::Ttetelek_felvetele_form(QWidget* parent) : QWidget(pare
     showNumberedLayout();
     SCGroupBox2->hide();
 
-    dm().MyQuery4.addChangeListener([this] { loadAddresseeNames(); });
+    // The query outlives the windows, which are destroyed before the store at the end.
+    dm().MyQuery4.addChangeListener([self = QPointer<Ttetelek_felvetele_form>(this)] {
+        if (self)
+            self->loadAddresseeNames();
+    });
     ui::installKeyPreview(this, [this](QKeyEvent* event) { return FormKeyDown(event); });
 }
 

@@ -100,39 +100,27 @@ ListWorkspace::ListWorkspace(int kind, QWidget* parent) : QWidget(parent), m_kin
     connect(SCButton1, &QPushButton::clicked, this, &ListWorkspace::SCButton1Click);
     connect(SCButton2, &QPushButton::clicked, this, &ListWorkspace::SCButton2Click);
 
-    m_active = createPanel(QStringLiteral("Aktív lista"), 1);
+    m_active = createPanel(QStringLiteral("Aktív lista"), 1, {3, 5, 4, 6});
     SCGroupBox1 = m_active.box;
     Label1 = m_active.number;
     Label2 = m_active.caption;
     Edit1 = m_active.addressee;
     DBGrid1 = m_active.grid;
-    SCButton3 = makeButton(QStringLiteral("Tétel hozzáadása <F2>"), QStringLiteral("SCButton3"), SCGroupBox1);
-    SCButton5 =
-        makeButton(QStringLiteral("Csoportos felvitel <F4>"), QStringLiteral("SCButton5"), SCGroupBox1);
-    SCButton4 = makeButton(QStringLiteral("Kijelölt törlése <F6>"), QStringLiteral("SCButton4"), SCGroupBox1);
-    SCButton6 =
-        makeButton(QStringLiteral("Jegyzék nyomtatása <F8>"), QStringLiteral("SCButton6"), SCGroupBox1);
-    m_active.add = SCButton3;
-    m_active.group = SCButton5;
-    m_active.remove = SCButton4;
-    m_active.print = SCButton6;
+    SCButton3 = m_active.add;
+    SCButton5 = m_active.group;
+    SCButton4 = m_active.remove;
+    SCButton6 = m_active.print;
 
-    m_previous = createPanel(QStringLiteral("Előző lista"), 2);
+    m_previous = createPanel(QStringLiteral("Előző lista"), 2, {7, 9, 8, 10});
     SCGroupBox2 = m_previous.box;
     Label3 = m_previous.number;
     Label4 = m_previous.caption;
     Edit2 = m_previous.addressee;
     DBGrid2 = m_previous.grid;
-    SCButton7 = makeButton(QStringLiteral("Tétel hozzáadása <F2>"), QStringLiteral("SCButton7"), SCGroupBox2);
-    SCButton9 =
-        makeButton(QStringLiteral("Csoportos felvitel <F4>"), QStringLiteral("SCButton9"), SCGroupBox2);
-    SCButton8 = makeButton(QStringLiteral("Kijelölt törlése <F6>"), QStringLiteral("SCButton8"), SCGroupBox2);
-    SCButton10 =
-        makeButton(QStringLiteral("Jegyzék nyomtatása <F8>"), QStringLiteral("SCButton10"), SCGroupBox2);
-    m_previous.add = SCButton7;
-    m_previous.group = SCButton9;
-    m_previous.remove = SCButton8;
-    m_previous.print = SCButton10;
+    SCButton7 = m_previous.add;
+    SCButton9 = m_previous.group;
+    SCButton8 = m_previous.remove;
+    SCButton10 = m_previous.print;
 
     connect(SCButton3, &QPushButton::clicked, this, &ListWorkspace::SCButton3Click);
     connect(SCButton5, &QPushButton::clicked, this, &ListWorkspace::SCButton5Click);
@@ -164,7 +152,7 @@ ListWorkspace::ListWorkspace(int kind, QWidget* parent) : QWidget(parent), m_kin
     centreChoiceButtons();
 }
 
-ListWorkspace::Panel ListWorkspace::createPanel(const QString& title, int index)
+ListWorkspace::Panel ListWorkspace::createPanel(const QString& title, int index, std::array<int, 4> buttons)
 {
     Panel panel{};
     panel.box = new QGroupBox(title, this);
@@ -184,6 +172,13 @@ ListWorkspace::Panel ListWorkspace::createPanel(const QString& title, int index)
     panel.addressee->setFocusPolicy(Qt::NoFocus);
     createGrid(panel);
     panel.grid->setObjectName(QStringLiteral("DBGrid%1").arg(index));
+    const auto button = [&](const QString& caption, int number) {
+        return makeButton(caption, QStringLiteral("SCButton%1").arg(number), panel.box);
+    };
+    panel.add = button(QStringLiteral("Tétel hozzáadása <F2>"), buttons[0]);
+    panel.group = button(QStringLiteral("Csoportos felvitel <F4>"), buttons[1]);
+    panel.remove = button(QStringLiteral("Kijelölt törlése <F6>"), buttons[2]);
+    panel.print = button(QStringLiteral("Jegyzék nyomtatása <F8>"), buttons[3]);
     return panel;
 }
 

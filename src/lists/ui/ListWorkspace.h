@@ -3,6 +3,7 @@
 #include <QList>
 #include <QPointer>
 #include <QWidget>
+#include <array>
 
 class QGroupBox;
 class QKeyEvent;
@@ -93,7 +94,8 @@ private:
         QPushButton* print;
     };
 
-    Panel createPanel(const QString& title, int index);
+    // buttons: the numbers of the add, group, delete and print buttons.
+    Panel createPanel(const QString& title, int index, std::array<int, 4> buttons);
     void createGrid(Panel& panel);
     void layOutPanel(const Panel& panel);
     void centreChoiceButtons();
