@@ -1,3 +1,4 @@
+#include "ListHeaders.h"
 #include "app/AppState.h"
 #include "app/ui/ConfirmDialog.h"
 #include "app/ui/TForm1.h"
@@ -39,21 +40,6 @@ Ttetelek_felvetele_form* entryDialog()
 QWidget* menu()
 {
     return ui::windows().form1;
-}
-
-// Header rows "number:addressee:printed", e.g. "4::p" is list 4 printed without addressee.
-void addHeaders(const QString& table, const QStringList& headers)
-{
-    for (const QString& header : headers) {
-        const QStringList f = header.split(u':');
-        exec(QStringLiteral(
-                 "INSERT INTO %1 (LSZAM,JCIMZETT,NYOMTATAS_DATUMA,NYOMTATAS_PELDANY) VALUES (:l,:j,:d,:p)")
-                 .arg(table),
-             {{"l", f[0].toInt()},
-              {"j", f[1].isEmpty() ? QVariant() : QVariant(f[1])},
-              {"d", f[2] == "p" ? QVariant(QDateTime(QDate(2026, 1, 5), QTime(10, 0))) : QVariant()},
-              {"p", f[2] == "p" ? QVariant(1) : QVariant()}});
-    }
 }
 
 void addSettings(const QString& defaultAddressee)
