@@ -41,13 +41,7 @@ class TestStartSequence : public QObject
 
     void watchStatements(const QString& failing = QString())
     {
-        m_statements.clear();
-        dm().MyConnection1.setStatementFault([this, failing](const QString& sql) -> std::optional<QString> {
-            m_statements << sql;
-            if (!failing.isEmpty() && sql == failing)
-                return QStringLiteral("Incorrect key file for table");
-            return std::nullopt;
-        });
+        testsupport::watchStatements(m_statements, failing, QStringLiteral("Incorrect key file for table"));
     }
 
     Outcome runWith(store::LegacyMigration& migration)
@@ -58,9 +52,11 @@ class TestStartSequence : public QObject
 
     void addPrintedHeaderWithoutCount()
     {
-        exec("INSERT INTO B2_ADATOK (LSZAM,JCIMZETT,NYOMTATAS_DATUMA) VALUES (1,'a',:d)",
+        // Counts left empty, as an earlier release left them.
+        exec("INSERT INTO B2_ADATOK (LSZAM,JCIMZETT,NYOMTATAS_DATUMA,NYOMTATAS_PELDANY) VALUES "
+             "(1,'a',:d,NULL)",
              {{"d", QDateTime(QDate(2012, 10, 16), QTime(14, 5))}});
-        exec("INSERT INTO B2_ADATOK (LSZAM,JCIMZETT) VALUES (2,'b')");
+        exec("INSERT INTO B2_ADATOK (LSZAM,JCIMZETT,NYOMTATAS_PELDANY) VALUES (2,'b',NULL)");
     }
 
 private slots:

@@ -140,20 +140,19 @@ private slots:
         QTest::addColumn<bool>("existing");
         QTest::addColumn<QStringList>("header");
         QTest::newRow("national, new list") << 1 << "Futár"
-                                            << "" << false << QStringList{"5|Futár|NULL|NULL"};
+                                            << "" << false << QStringList{"5|Futár|NULL|0"};
         QTest::newRow("national, existing list") << 2 << "Futár"
-                                                 << "Más" << true << QStringList{"5|Futár|NULL|NULL"};
+                                                 << "Más" << true << QStringList{"5|Futár|NULL|0"};
         QTest::newRow("national, no addressee") << 3 << ""
                                                 << "Más" << false << QStringList{};
         QTest::newRow("national, no addressee, existing") << 1 << ""
-                                                          << "" << true << QStringList{"5|Régi|NULL|NULL"};
+                                                          << "" << true << QStringList{"5|Régi|NULL|0"};
         QTest::newRow("NATO, new list") << 4 << "Futár"
-                                        << "" << false << QStringList{"5|Futár|NULL|NULL"};
+                                        << "" << false << QStringList{"5|Futár|NULL|0"};
         QTest::newRow("NATO, only the previous box") << 5 << ""
-                                                     << "Más" << false << QStringList{"5||NULL|NULL"};
-        QTest::newRow("NATO, only the previous box, existing")
-            << 4 << ""
-            << "Más" << true << QStringList{"5||NULL|NULL"};
+                                                     << "Más" << false << QStringList{"5||NULL|0"};
+        QTest::newRow("NATO, only the previous box, existing") << 4 << ""
+                                                               << "Más" << true << QStringList{"5||NULL|0"};
         QTest::newRow("NATO, no addressee") << 5 << ""
                                             << "" << false << QStringList{};
     }

@@ -308,9 +308,9 @@ private slots:
     {
         QTest::addColumn<QVariant>("count");
         QTest::addColumn<QString>("stamped");
-        // The item entry writes a new header without a count; the stamp's "+1" leaves it
-        // empty, and the start-up upkeep sets it to 1.
-        QTest::newRow("header as the entry writes it") << QVariant() << "2|2026-03-14 09:26:53|NULL";
+        // The item entry writes a new header without a count; it starts at 0, so the first
+        // printing records 1 at once.
+        QTest::newRow("header as the entry writes it") << QVariant() << "2|2026-03-14 09:26:53|1";
         QTest::newRow("header with a count") << QVariant(0) << "2|2026-03-14 09:26:53|1";
     }
     void printingTheActiveListClosesIt()
