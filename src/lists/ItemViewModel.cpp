@@ -63,7 +63,8 @@ QVariant ItemViewModel::data(const QModelIndex& index, int role) const
     }
     if (role == Qt::TextAlignmentRole) {
         const bool centred = index.column() == SerialColumn || index.column() == CountColumn;
-        return QVariant::fromValue(Qt::Alignment(centred ? Qt::AlignCenter : (Qt::AlignLeft | Qt::AlignVCenter)));
+        return QVariant::fromValue(
+            Qt::Alignment(centred ? Qt::AlignCenter : (Qt::AlignLeft | Qt::AlignVCenter)));
     }
     return {};
 }

@@ -26,10 +26,10 @@ struct ListKindInfo
 {
     ListKind kind;
     int number;
-    QString caption;      // menu button, window title and printed title
-    QString windowName;   // the workspace window's class name
-    QString itemTable;    // as the workspace and printing statements write it
-    QString headerTable;  // as the workspace and printing statements write it
+    QString caption;              // menu button, window title and printed title
+    QString windowName;           // the workspace window's class name
+    QString itemTable;            // as the workspace and printing statements write it
+    QString headerTable;          // as the workspace and printing statements write it
     QString lowerItemTable;       // as the renumbering and rebuild write it
     QString entryItemTable;       // as the item entry dialog writes it
     QString entryHeaderTable;     // as the item entry dialog writes it

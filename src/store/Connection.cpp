@@ -51,7 +51,8 @@ QVariant convert(const char* data, unsigned long length, enum_field_types type, 
     case MYSQL_TYPE_INT24:
     case MYSQL_TYPE_LONGLONG:
     case MYSQL_TYPE_YEAR:
-        return (flags & UNSIGNED_FLAG) ? QVariant(qlonglong(bytes.toULongLong())) : QVariant(bytes.toLongLong());
+        return (flags & UNSIGNED_FLAG) ? QVariant(qlonglong(bytes.toULongLong()))
+                                       : QVariant(bytes.toLongLong());
     case MYSQL_TYPE_DECIMAL:
     case MYSQL_TYPE_NEWDECIMAL: {
         // Sums of integer columns come back as decimals; keep whole values integral.
@@ -317,7 +318,8 @@ std::optional<ResultSet> Connection::runPrepared(const QString& sql, const std::
                 values.emplace_back();
                 continue;
             }
-            values.push_back(convert(buffers[i].constData(), std::min<unsigned long>(outLengths[i], out[i].buffer_length),
+            values.push_back(convert(buffers[i].constData(),
+                                     std::min<unsigned long>(outLengths[i], out[i].buffer_length),
                                      fields[i].type, fields[i].flags));
         }
         set.rows.push_back(std::move(values));

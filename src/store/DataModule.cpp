@@ -3,9 +3,12 @@
 namespace store {
 
 TDM1::TDM1()
-    : MyQuery1(MyConnection1, QStringLiteral("MyQuery1")), MyQuery2(MyConnection1, QStringLiteral("MyQuery2")),
-      MyQuery3(MyConnection1, QStringLiteral("MyQuery3")), MyQuery4(MyConnection1, QStringLiteral("MyQuery4")),
-      MyQuery5(MyConnection1, QStringLiteral("MyQuery5")), MyQuery6(MyConnection1, QStringLiteral("MyQuery6")),
+    : MyQuery1(MyConnection1, QStringLiteral("MyQuery1")),
+      MyQuery2(MyConnection1, QStringLiteral("MyQuery2")),
+      MyQuery3(MyConnection1, QStringLiteral("MyQuery3")),
+      MyQuery4(MyConnection1, QStringLiteral("MyQuery4")),
+      MyQuery5(MyConnection1, QStringLiteral("MyQuery5")),
+      MyQuery6(MyConnection1, QStringLiteral("MyQuery6")),
       myQuery7(MyConnection1, QStringLiteral("myQuery7")), myQuery8(MyConnection1, QStringLiteral("myQuery8"))
 {
 }

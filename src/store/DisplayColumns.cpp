@@ -14,11 +14,14 @@ const std::array<Classification, 7>& classifications()
         {0, QString(), QString(), QString()},
         {1, QStringLiteral("Szigorúan Titkos"), QStringLiteral("Szigorúan Titkos"),
          QStringLiteral("Szigorúan Titkos minősítésű küldemény")},
-        {2, QStringLiteral("Titkos"), QStringLiteral("Titkos"), QStringLiteral("Titkos minősítésű küldemény")},
-        {3, QStringLiteral("Bizalmas"), QStringLiteral("Bizalmas"), QStringLiteral("Bizalmas minősítésű küldemény")},
+        {2, QStringLiteral("Titkos"), QStringLiteral("Titkos"),
+         QStringLiteral("Titkos minősítésű küldemény")},
+        {3, QStringLiteral("Bizalmas"), QStringLiteral("Bizalmas"),
+         QStringLiteral("Bizalmas minősítésű küldemény")},
         {4, QStringLiteral("Korlátozott terjesztésű"), QStringLiteral("Korlátozott terjesztésű"),
          QStringLiteral("Korlátozott terjesztésű küldemény")},
-        {5, QStringLiteral("Nyilvántartott"), QStringLiteral("Nyilvántartott"), QStringLiteral("Nyilvántartott")},
+        {5, QStringLiteral("Nyilvántartott"), QStringLiteral("Nyilvántartott"),
+         QStringLiteral("Nyilvántartott")},
         {6, QStringLiteral("Sima"), QStringLiteral("Sima"), QStringLiteral("Sima számnélküli küldemény")},
     }};
     return table;

@@ -9,7 +9,9 @@ namespace store {
 class SqlError : public std::runtime_error
 {
 public:
-    explicit SqlError(const QString& message) : std::runtime_error(message.toStdString()), m_message(message) {}
+    explicit SqlError(const QString& message) : std::runtime_error(message.toStdString()), m_message(message)
+    {
+    }
     QString message() const { return m_message; }
 
 private:

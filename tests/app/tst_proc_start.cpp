@@ -1,8 +1,8 @@
 #include "admin/ZipWriter.h"
 #include "store/FolderLock.h"
+#include "support/ProgramFolder.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -24,17 +24,7 @@ class TestProcStart : public QObject
     {
         const QString to = m_root.path() + QString("/prog%1").arg(++m_folders);
         const QString from = QStringLiteral(DISPORA_READY_DIR);
-        QDir().mkpath(to);
-        QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            const QString target = to + path.mid(from.size());
-            if (it.fileInfo().isDir())
-                QDir().mkpath(target);
-            else if (!QFile::copy(path, target))
-                qFatal("cannot copy %s", qPrintable(path));
-        }
+        testsupport::copyFolder(from, to);
         return to + "/";
     }
 

@@ -16,9 +16,7 @@
 
 namespace testsupport {
 
-namespace {
-
-void copyTree(const QString& from, const QString& to)
+void copyFolder(const QString& from, const QString& to)
 {
     QDir().mkpath(to);
     QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
@@ -32,6 +30,20 @@ void copyTree(const QString& from, const QString& to)
             qFatal("cannot copy %s", qPrintable(path));
     }
 }
+
+void watchStatements(QStringList& log, const QString& failing, const QString& error)
+{
+    log.clear();
+    store::TDM1::instance().MyConnection1.setStatementFault(
+        [&log, failing, error](const QString& sql) -> std::optional<QString> {
+            log << sql;
+            if (!failing.isEmpty() && sql == failing)
+                return error;
+            return std::nullopt;
+        });
+}
+
+namespace {
 
 std::vector<store::Parameter> toParameters(const std::vector<std::pair<QString, QVariant>>& parameters)
 {
@@ -50,7 +62,7 @@ QString programFolder()
         if (!dir.isValid())
             qFatal("no temporary folder");
         const QString ready = QStringLiteral(DISPORA_READY_DIR);
-        copyTree(ready + QStringLiteral("/data"), dir.path() + QStringLiteral("/data"));
+        copyFolder(ready + QStringLiteral("/data"), dir.path() + QStringLiteral("/data"));
         QFile::copy(ready + QStringLiteral("/used.uld"), dir.path() + QStringLiteral("/used.uld"));
         QDir::setCurrent(dir.path());
         const QString path = dir.path() + QLatin1Char('/');
@@ -66,14 +78,27 @@ void resetTables()
 {
     programFolder();
     auto& dm = store::TDM1::instance();
-    for (store::Query* q : {&dm.MyQuery1, &dm.MyQuery2, &dm.MyQuery3, &dm.MyQuery4, &dm.MyQuery5, &dm.MyQuery6,
-                            &dm.myQuery7, &dm.myQuery8})
+    for (store::Query* q : {&dm.MyQuery1, &dm.MyQuery2, &dm.MyQuery3, &dm.MyQuery4, &dm.MyQuery5,
+                            &dm.MyQuery6, &dm.myQuery7, &dm.myQuery8})
         q->close();
     dm.MyConnection1.setStatementFault({});
-    static const char* tables[] = {"B2",       "B2_ADATOK",       "BZS3",         "BZS3_ADATOK",    "B2ZSAK",
-                                   "B2ZSAK_ADATOK", "B2NATO",     "B2NATO_ADATOK", "BZS3NATO",       "BZS3NATO_ADATOK",
-                                   "SZERVEK",  "SZERVEK_TEMP",    "SZERVEK_VERZIO", "BEALLITASOK",   "CSOPORTOS",
-                                   "TEMP",     "FRISSITES"};
+    static const char* tables[] = {"B2",
+                                   "B2_ADATOK",
+                                   "BZS3",
+                                   "BZS3_ADATOK",
+                                   "B2ZSAK",
+                                   "B2ZSAK_ADATOK",
+                                   "B2NATO",
+                                   "B2NATO_ADATOK",
+                                   "BZS3NATO",
+                                   "BZS3NATO_ADATOK",
+                                   "SZERVEK",
+                                   "SZERVEK_TEMP",
+                                   "SZERVEK_VERZIO",
+                                   "BEALLITASOK",
+                                   "CSOPORTOS",
+                                   "TEMP",
+                                   "FRISSITES"};
     for (const char* table : tables)
         dm.MyConnection1.run(QStringLiteral("TRUNCATE TABLE %1").arg(QLatin1String(table)), {});
 }

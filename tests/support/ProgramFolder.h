@@ -22,6 +22,14 @@ QString programFolder();
 // data module's queries, so each case starts from a new installation.
 void resetTables();
 
+// Copies a folder with everything below it (hidden files included).
+void copyFolder(const QString& from, const QString& to);
+
+// From now on every statement sent on the main connection is appended to `log` (cleared
+// first); the statement equal to `failing`, if given, fails with `error`.
+void watchStatements(QStringList& log, const QString& failing = QString(),
+                     const QString& error = QStringLiteral("Table is marked as crashed"));
+
 // Runs a statement on the main connection (with named parameters).
 void exec(const QString& sql, const std::vector<std::pair<QString, QVariant>>& parameters = {});
 // The first column of the first row of a query, or a null QVariant.
