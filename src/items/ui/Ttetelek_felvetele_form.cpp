@@ -477,6 +477,8 @@ void Ttetelek_felvetele_form::Edit6Enter()
 {
     if (Edit6->text().isEmpty())
         Edit6->setText(QStringLiteral("1"));
+    // Entering the field selects its text, so the digits typed next replace the "1".
+    Edit6->selectAll();
 }
 
 bool Ttetelek_felvetele_form::Edit6KeyPress(QKeyEvent* event)
