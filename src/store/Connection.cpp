@@ -229,6 +229,14 @@ std::optional<ResultSet> Connection::runPrepared(const QString& sql, const std::
             throw SqlError(QStringLiteral("Parameter '%1' not found").arg(name));
         MYSQL_BIND& bind = binds[size_t(i)];
         std::memset(&bind, 0, sizeof bind);
+        const auto bindText = [&](QByteArray text) {
+            texts[size_t(i)] = std::move(text);
+            lengths[size_t(i)] = static_cast<unsigned long>(texts[size_t(i)].size());
+            bind.buffer_type = MYSQL_TYPE_STRING;
+            bind.buffer = texts[size_t(i)].data();
+            bind.buffer_length = lengths[size_t(i)];
+            bind.length = &lengths[size_t(i)];
+        };
         const QVariant& value = found->value;
         switch (value.isNull() ? QMetaType::UnknownType : value.typeId()) {
         case QMetaType::UnknownType:
@@ -255,20 +263,10 @@ std::optional<ResultSet> Connection::runPrepared(const QString& sql, const std::
         case QMetaType::QDateTime:
         case QMetaType::QDate:
             // Sent as the server's own date-time text; the column type converts it.
-            texts[size_t(i)] = value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1();
-            lengths[size_t(i)] = static_cast<unsigned long>(texts[size_t(i)].size());
-            bind.buffer_type = MYSQL_TYPE_STRING;
-            bind.buffer = texts[size_t(i)].data();
-            bind.buffer_length = lengths[size_t(i)];
-            bind.length = &lengths[size_t(i)];
+            bindText(value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1());
             break;
         default:
-            texts[size_t(i)] = value.toString().toUtf8();
-            lengths[size_t(i)] = static_cast<unsigned long>(texts[size_t(i)].size());
-            bind.buffer_type = MYSQL_TYPE_STRING;
-            bind.buffer = texts[size_t(i)].data();
-            bind.buffer_length = lengths[size_t(i)];
-            bind.length = &lengths[size_t(i)];
+            bindText(value.toString().toUtf8());
             break;
         }
     }
