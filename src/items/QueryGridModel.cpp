@@ -7,8 +7,13 @@ namespace items {
 QueryGridModel::QueryGridModel(store::Query& query, std::vector<Column> columns, QObject* parent)
     : QAbstractTableModel(parent), m_query(query), m_columns(std::move(columns))
 {
-    m_query.addChangeListener([this] { reload(); });
+    m_listener = m_query.addChangeListener([this] { reload(); });
     reload();
+}
+
+QueryGridModel::~QueryGridModel()
+{
+    m_query.removeChangeListener(m_listener);
 }
 
 void QueryGridModel::reload()

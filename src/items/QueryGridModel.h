@@ -24,6 +24,7 @@ public:
     };
 
     QueryGridModel(store::Query& query, std::vector<Column> columns, QObject* parent = nullptr);
+    ~QueryGridModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -40,6 +41,7 @@ private:
     void reload();
 
     store::Query& m_query;
+    int m_listener = 0;
     std::vector<Column> m_columns;
     std::vector<int> m_fieldIndex; // per column, -1 when the result lacks the field
     int m_rows = 0;

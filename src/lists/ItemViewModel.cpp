@@ -8,8 +8,13 @@ namespace lists {
 
 ItemViewModel::ItemViewModel(store::Query& view, QObject* parent) : QAbstractTableModel(parent), m_view(view)
 {
-    m_view.addChangeListener([this] { reload(); });
+    m_listener = m_view.addChangeListener([this] { reload(); });
     reload();
+}
+
+ItemViewModel::~ItemViewModel()
+{
+    m_view.removeChangeListener(m_listener);
 }
 
 void ItemViewModel::setClassificationTitle(const QString& title)

@@ -28,6 +28,7 @@ public:
     };
 
     explicit ItemViewModel(store::Query& view, QObject* parent = nullptr);
+    ~ItemViewModel() override;
 
     // The classification column's title follows the list kind on show.
     void setClassificationTitle(const QString& title);
@@ -44,6 +45,7 @@ private:
     void reload();
 
     store::Query& m_view;
+    int m_listener = 0;
     std::vector<store::DisplayColumns> m_rows;
     QString m_classificationTitle = QStringLiteral("Minősítési szint");
 };

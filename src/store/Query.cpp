@@ -128,10 +128,24 @@ QVariant Query::value(int row, const QString& field) const
     return m_result.rows.at(size_t(row)).at(size_t(index));
 }
 
+int Query::addChangeListener(std::function<void()> listener)
+{
+    const int id = m_nextListenerId++;
+    m_listeners.emplace_back(id, std::move(listener));
+    return id;
+}
+
+void Query::removeChangeListener(int id)
+{
+    std::erase_if(m_listeners, [id](const auto& entry) { return entry.first == id; });
+}
+
 void Query::notify()
 {
-    for (const auto& listener : m_listeners)
-        listener();
+    // A copy, so that a listener may remove itself or add another while it runs.
+    const auto listeners = m_listeners;
+    for (const auto& entry : listeners)
+        entry.second();
 }
 
 } // namespace store

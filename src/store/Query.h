@@ -60,7 +60,9 @@ public:
     const std::vector<QVariant>& row(int row) const { return m_result.rows.at(size_t(row)); }
 
     // Called after every open and close, so that views over this object can follow it.
-    void addChangeListener(std::function<void()> listener) { m_listeners.push_back(std::move(listener)); }
+    // A listener that lives shorter than the query removes itself with the returned id.
+    int addChangeListener(std::function<void()> listener);
+    void removeChangeListener(int id);
 
 private:
     void load(int wantedRow);
@@ -73,7 +75,8 @@ private:
     ResultSet m_result;
     bool m_open = false;
     int m_current = -1;
-    std::vector<std::function<void()>> m_listeners;
+    std::vector<std::pair<int, std::function<void()>>> m_listeners;
+    int m_nextListenerId = 1;
 };
 
 } // namespace store

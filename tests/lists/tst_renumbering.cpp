@@ -188,8 +188,9 @@ private slots:
             return std::nullopt;
         });
         int reloads = 0;
-        dm().MyQuery2.addChangeListener([&] { ++reloads; });
+        const int listener = dm().MyQuery2.addChangeListener([&] { ++reloads; });
         renumber(1, 1);
+        dm().MyQuery2.removeChangeListener(listener);
         dm().MyConnection1.setStatementFault({});
         QVERIFY(written.isEmpty());
         QVERIFY(reloads > 0);

@@ -98,7 +98,7 @@ Tkereso_form::Tkereso_form(QWidget* parent) : QWidget(parent)
     // The grid's query is shared with the register lookups of other windows. Should one
     // of them reuse it while the search is on screen, the search runs again rather than
     // leave the operator an empty or foreign result to choose from.
-    searchQuery().addChangeListener([this] {
+    m_queryListener = searchQuery().addChangeListener([this] {
         if (m_ownQuery || m_reloadPending || !isVisible())
             return;
         m_reloadPending = true;
@@ -132,6 +132,11 @@ AddresseeSearch::Match Tkereso_form::match() const
 {
     return SCRadioButton1->isChecked() ? AddresseeSearch::Match::Contains
                                        : AddresseeSearch::Match::StartsWith;
+}
+
+Tkereso_form::~Tkereso_form()
+{
+    searchQuery().removeChangeListener(m_queryListener);
 }
 
 void Tkereso_form::layOut()

@@ -23,6 +23,7 @@ class Tkereso_form : public QWidget
     Q_OBJECT
 public:
     explicit Tkereso_form(QWidget* parent = nullptr);
+    ~Tkereso_form() override;
 
     // Opened by the entry dialog; the chosen name goes into its Edit4.
     void openFor(Ttetelek_felvetele_form* entryDialog);
@@ -59,4 +60,5 @@ private:
     QPointer<Ttetelek_felvetele_form> m_entryDialog;
     bool m_ownQuery = false;
     bool m_reloadPending = false;
+    int m_queryListener = 0;
 };
