@@ -22,18 +22,14 @@ namespace {
 
 QGroupBox* makeGroup(QWidget* parent, const char* name, const QString& caption, const QRect& where)
 {
-    auto* box = new QGroupBox(caption, parent);
-    box->setObjectName(QLatin1String(name));
-    ui::styleGroupBox(box);
+    QGroupBox* box = ui::makeGroupBox(caption, QLatin1String(name), parent);
     box->setGeometry(where);
     return box;
 }
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption)
 {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    ui::styleButton(button);
+    QPushButton* button = ui::makeButton(caption, QLatin1String(name), parent);
     button->setFixedSize(200, 25);
     return button;
 }

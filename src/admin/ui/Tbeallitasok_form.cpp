@@ -36,10 +36,7 @@ QLineEdit* makeEdit(QWidget* parent, const char* name, int maxLength, bool readO
 
 QGroupBox* makeGroup(QWidget* parent, const char* name, const QString& caption)
 {
-    auto* box = new QGroupBox(caption, parent);
-    box->setObjectName(QLatin1String(name));
-    ui::styleGroupBox(box);
-    return box;
+    return ui::makeGroupBox(caption, QLatin1String(name), parent);
 }
 
 // Codes and margins take digits only.

@@ -57,4 +57,20 @@ void centreOnScreen(QWidget* window)
                  area.y() + (area.height() - size.height()) / 2);
 }
 
+QPushButton* makeButton(const QString& caption, const QString& name, QWidget* parent)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    styleButton(button);
+    return button;
+}
+
+QGroupBox* makeGroupBox(const QString& caption, const QString& name, QWidget* parent)
+{
+    auto* box = new QGroupBox(caption, parent);
+    box->setObjectName(name);
+    styleGroupBox(box);
+    return box;
+}
+
 } // namespace ui

@@ -5,6 +5,7 @@
 class QWidget;
 class QPushButton;
 class QGroupBox;
+class QString;
 
 namespace ui {
 
@@ -20,6 +21,10 @@ void setSkyBlueBackground(QWidget* window);
 void styleButton(QPushButton* button);
 // Captioned panel with a bold title.
 void styleGroupBox(QGroupBox* box);
+
+// A styled button or panel with its control name, as every window builds them.
+QPushButton* makeButton(const QString& caption, const QString& name, QWidget* parent);
+QGroupBox* makeGroupBox(const QString& caption, const QString& name, QWidget* parent);
 // Puts the window in the middle of the desktop's available area.
 void centreOnScreen(QWidget* window);
 

@@ -67,14 +67,6 @@ bool typesCharacter(const QKeyEvent* event)
     return !event->text().isEmpty() && (event->text().at(0).isPrint() || isEnter(event));
 }
 
-QPushButton* makeButton(const QString& caption, const QString& name, QWidget* parent)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    ui::styleButton(button);
-    return button;
-}
-
 QLabel* makeLabel(const QString& text, const QString& name, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
@@ -161,7 +153,7 @@ Ttetelek_felvetele_form::Ttetelek_felvetele_form(QWidget* parent) : QWidget(pare
     Edit4->installEventFilter(this);
     Edit4->lineEdit()->installEventFilter(this);
 
-    BitBtn6 = makeButton(QStringLiteral("Keresés"), QStringLiteral("BitBtn6"), SCGroupBox2);
+    BitBtn6 = ui::makeButton(QStringLiteral("Keresés"), QStringLiteral("BitBtn6"), SCGroupBox2);
     BitBtn6->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
     connect(BitBtn6, &QPushButton::clicked, this, &Ttetelek_felvetele_form::BitBtn6Click);
 
@@ -186,12 +178,12 @@ Ttetelek_felvetele_form::Ttetelek_felvetele_form(QWidget* parent) : QWidget(pare
     Edit6->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), Edit6));
     Edit6->installEventFilter(this);
 
-    SCButton1 = makeButton(QStringLiteral("Vissza"), QStringLiteral("SCButton1"), SCGroupBox2);
+    SCButton1 = ui::makeButton(QStringLiteral("Vissza"), QStringLiteral("SCButton1"), SCGroupBox2);
     SCButton1->setGeometry(850 - 16 - 110, 96, 110, 25);
     connect(SCButton1, &QPushButton::clicked, this, &Ttetelek_felvetele_form::SCButton1Click);
 
-    SCButton3 = makeButton(QStringLiteral("Mentés <ENTER>"), QStringLiteral("SCButton3"), this);
-    SCButton4 = makeButton(QStringLiteral("Mégse <ESC>"), QStringLiteral("SCButton4"), this);
+    SCButton3 = ui::makeButton(QStringLiteral("Mentés <ENTER>"), QStringLiteral("SCButton3"), this);
+    SCButton4 = ui::makeButton(QStringLiteral("Mégse <ESC>"), QStringLiteral("SCButton4"), this);
     SCButton3->setGeometry(866 / 2 - 8 - 170, 232, 170, 28);
     SCButton4->setGeometry(866 / 2 + 8, 232, 170, 28);
     connect(SCButton3, &QPushButton::clicked, this, &Ttetelek_felvetele_form::SCButton3Click);

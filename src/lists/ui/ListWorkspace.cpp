@@ -60,14 +60,6 @@ Ttetelek_felvetele_form* entryDialog()
     return ui::windows().tetelek_felvetele_form;
 }
 
-QPushButton* makeButton(const QString& caption, const QString& name, QWidget* parent)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    ui::styleButton(button);
-    return button;
-}
-
 void processPendingEvents()
 {
     QCoreApplication::processEvents();
@@ -93,8 +85,8 @@ ListWorkspace::ListWorkspace(int kind, QWidget* parent) : QWidget(parent), m_kin
     ui::setSkyBlueBackground(this);
     resize(1024, 700);
 
-    SCButton1 = makeButton(QStringLiteral("Aktív lista"), QStringLiteral("SCButton1"), this);
-    SCButton2 = makeButton(QStringLiteral("Előző lista"), QStringLiteral("SCButton2"), this);
+    SCButton1 = ui::makeButton(QStringLiteral("Aktív lista"), QStringLiteral("SCButton1"), this);
+    SCButton2 = ui::makeButton(QStringLiteral("Előző lista"), QStringLiteral("SCButton2"), this);
     for (QPushButton* choice : {SCButton1, SCButton2})
         choice->resize(kChoiceWidth, kChoiceHeight);
     connect(SCButton1, &QPushButton::clicked, this, &ListWorkspace::SCButton1Click);
@@ -173,7 +165,7 @@ ListWorkspace::Panel ListWorkspace::createPanel(const QString& title, int index,
     createGrid(panel);
     panel.grid->setObjectName(QStringLiteral("DBGrid%1").arg(index));
     const auto button = [&](const QString& caption, int number) {
-        return makeButton(caption, QStringLiteral("SCButton%1").arg(number), panel.box);
+        return ui::makeButton(caption, QStringLiteral("SCButton%1").arg(number), panel.box);
     };
     panel.add = button(QStringLiteral("Tétel hozzáadása <F2>"), buttons[0]);
     panel.group = button(QStringLiteral("Csoportos felvitel <F4>"), buttons[1]);
