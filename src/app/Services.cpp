@@ -20,7 +20,16 @@ public:
     int currentPrinterIndex() const override { return -1; }
 };
 
+// Without a window system there is nobody to choose a file.
+class NoFileDialogs : public FileDialogService
+{
+public:
+    QString openFileName(const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+};
+
 MessageService* g_messages = nullptr;
+FileDialogService* g_fileDialogs = nullptr;
 Clock* g_clock = nullptr;
 PrinterService* g_printers = nullptr;
 
@@ -42,6 +51,17 @@ PrinterService& printers()
 {
     static NoPrinters fallback;
     return g_printers ? *g_printers : fallback;
+}
+
+FileDialogService& fileDialogs()
+{
+    static NoFileDialogs fallback;
+    return g_fileDialogs ? *g_fileDialogs : fallback;
+}
+
+void setFileDialogs(FileDialogService* service)
+{
+    g_fileDialogs = service;
 }
 
 void setMessages(MessageService* service)

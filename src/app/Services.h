@@ -36,13 +36,28 @@ public:
     virtual void print(const PrintJob& job);
 };
 
+// Open and save file dialogs. An empty result means the operator cancelled.
+class FileDialogService
+{
+public:
+    virtual ~FileDialogService() = default;
+    // filter as Qt writes it, for example "zip (*.zip)"; startFolder may be empty.
+    virtual QString openFileName(const QString& filter, const QString& startFolder) = 0;
+    // proposedName is a bare file name put into the dialog; a name typed without the
+    // filter's extension gets it.
+    virtual QString saveFileName(const QString& filter, const QString& startFolder,
+                                 const QString& proposedName) = 0;
+};
+
 // The services in use. The program installs the real ones at start; tests install their own.
 MessageService& messages();
 Clock& clock();
 PrinterService& printers();
+FileDialogService& fileDialogs();
 void setMessages(MessageService* service);
 void setClock(Clock* service);
 void setPrinters(PrinterService* service);
+void setFileDialogs(FileDialogService* service);
 
 // A clock that reads the system time.
 class SystemClock : public Clock

@@ -191,7 +191,21 @@ Services& installServices()
     app::setMessages(&services.messages);
     app::setClock(&services.clock);
     app::setPrinters(&services.printers);
+    app::setFileDialogs(&services.fileDialogs);
     return services;
+}
+
+QString ScriptedFileDialogs::openFileName(const QString& filter, const QString& startFolder)
+{
+    calls.push_back({false, filter, startFolder, QString()});
+    return next.isEmpty() ? QString() : next.takeFirst();
+}
+
+QString ScriptedFileDialogs::saveFileName(const QString& filter, const QString& startFolder,
+                                          const QString& proposedName)
+{
+    calls.push_back({true, filter, startFolder, proposedName});
+    return next.isEmpty() ? QString() : next.takeFirst();
 }
 
 } // namespace testsupport

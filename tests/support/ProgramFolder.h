@@ -8,7 +8,9 @@
 #include <QPageSize>
 #include <QString>
 #include <QStringList>
+#include <QObject>
 #include <functional>
+#include <stdexcept>
 
 namespace testsupport {
 
@@ -84,6 +86,25 @@ public:
     int failAtJob = 0; // this call (1-based) raises as a broken printer would; 0 = none
 };
 
+// File dialogs that answer from a queue: each call takes the next name (empty when the
+// queue is empty, as a cancelled dialog answers) and records what it was asked.
+class ScriptedFileDialogs : public app::FileDialogService
+{
+public:
+    QString openFileName(const QString& filter, const QString& startFolder) override;
+    QString saveFileName(const QString& filter, const QString& startFolder, const QString& proposedName) override;
+
+    QStringList next; // answers, first one first
+    struct Call
+    {
+        bool save = false;
+        QString filter;
+        QString startFolder;
+        QString proposedName;
+    };
+    std::vector<Call> calls;
+};
+
 // Installs recording messages, a fixed clock and fake printers for the whole process
 // and returns them; call once from initTestCase().
 struct Services
@@ -91,8 +112,19 @@ struct Services
     RecordingMessages messages;
     FixedClock clock;
     FakePrinters printers;
+    ScriptedFileDialogs fileDialogs;
 };
 Services& installServices();
+
+// A window's control by its object name; fails the test (by throwing) when it is missing,
+// so a renamed control shows at once.
+template <class T> T* control(QObject* window, const QString& name)
+{
+    T* found = window->findChild<T*>(name);
+    if (!found)
+        throw std::logic_error(("no control " + name + " in " + window->objectName()).toStdString());
+    return found;
+}
 
 // Creates every window of the program once for this test process (with the program's
 // keyboard rules installed), after the program folder is ready.

@@ -3,6 +3,10 @@
 #include "app/PrintJob.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -49,11 +53,34 @@ void QtPrinters::print(const app::PrintJob& job)
                                      .toStdString());
 }
 
+QString QtFileDialogs::openFileName(const QString& filter, const QString& startFolder)
+{
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), startFolder, filter);
+}
+
+QString QtFileDialogs::saveFileName(const QString& filter, const QString& startFolder, const QString& proposedName)
+{
+    QFileDialog dialog(QApplication::activeWindow(), QString(), startFolder, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // The first pattern of the filter, "*.zip", gives the extension of a bare typed name.
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.([A-Za-z0-9]+)"));
+    const QRegularExpressionMatch match = pattern.match(filter);
+    if (match.hasMatch())
+        dialog.setDefaultSuffix(match.captured(1));
+    dialog.selectFile(proposedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
 void installGuiServices()
 {
     static QtMessages messages;
     static QtPrinters printers;
     static app::SystemClock clock;
+    static QtFileDialogs fileDialogs;
+    app::setFileDialogs(&fileDialogs);
     app::setMessages(&messages);
     app::setPrinters(&printers);
     app::setClock(&clock);

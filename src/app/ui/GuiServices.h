@@ -20,6 +20,14 @@ public:
     void print(const app::PrintJob& job) override;
 };
 
+// Qt's own file dialogs, in front of the active window.
+class QtFileDialogs : public app::FileDialogService
+{
+public:
+    QString openFileName(const QString& filter, const QString& startFolder) override;
+    QString saveFileName(const QString& filter, const QString& startFolder, const QString& proposedName) override;
+};
+
 // Installs the real services for the running program.
 void installGuiServices();
 
