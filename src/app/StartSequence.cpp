@@ -47,7 +47,7 @@ bool StartSequence::connect()
         m_dm.MyConnection1.open();
         // The repair runs only on a store that opened at the first attempt, and always
         // before the lock is taken.
-        store::upkeep::repairTables(m_dm.MyQuery1);
+        store::upkeep::repairTables(m_dm.MyQuery1, [](const QString& text) { messages().inform(text); });
         m_dm.ADOConnection2.open();
         return true;
     } catch (const std::exception&) {

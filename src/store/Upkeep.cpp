@@ -1,7 +1,6 @@
 #include "Upkeep.h"
 
 #include "Query.h"
-#include "app/Services.h"
 
 namespace store::upkeep {
 
@@ -48,26 +47,26 @@ bool reportsError(const Query& query)
 
 } // namespace
 
-bool repairTables(Query& query)
+bool repairTables(Query& query, const Reporter& report)
 {
+    bool failed = false;
     try {
         for (const QString& statement : repairStatements()) {
             query.close();
             query.setSql(statement);
             query.open();
-            const bool failed = reportsError(query);
+            failed = reportsError(query);
             query.close();
-            if (failed) {
-                app::messages().inform(QStringLiteral("MySQL REPAIR error"));
-                return false;
-            }
+            if (failed)
+                break;
         }
     } catch (const std::exception&) {
         query.close();
-        app::messages().inform(QStringLiteral("MySQL REPAIR error"));
-        return false;
+        failed = true;
     }
-    return true;
+    if (failed && report)
+        report(QStringLiteral("MySQL REPAIR error"));
+    return !failed;
 }
 
 const QStringList& printCountRepairStatements()

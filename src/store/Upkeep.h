@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringList>
+#include <functional>
 
 namespace store {
 
@@ -12,11 +13,14 @@ namespace upkeep {
 // The repair statements, in the order they run.
 const QStringList& repairStatements();
 
+// Shows a text to the operator; the caller decides how.
+using Reporter = std::function<void(const QString& text)>;
+
 // Repairs every table but TEMP, one statement after the other on the query. The first
 // repair that fails (the statement raises, or the server reports an error for the
-// table) shows "MySQL REPAIR error" and ends the routine. Never raises.
+// table) reports "MySQL REPAIR error" and ends the routine. Never raises.
 // Returns true when every table was repaired.
-bool repairTables(Query& query);
+bool repairTables(Query& query, const Reporter& report);
 
 // The print-count repair statements: a list with a print date but no count of prints
 // counts as printed once.

@@ -49,6 +49,12 @@ class TestUpkeep : public QObject
 
     store::TDM1& dm() { return store::TDM1::instance(); }
 
+    // The repair's reports go to the recording message boxes.
+    store::upkeep::Reporter report()
+    {
+        return [this](const QString& text) { m_services->messages.inform(text); };
+    }
+
     void watchStatements(const QString& failing = QString())
     {
         testsupport::watchStatements(m_statements, failing, QStringLiteral("Table is marked as crashed"));
@@ -70,7 +76,7 @@ private slots:
     void repairRunsEveryTableButTempQuietly()
     {
         watchStatements();
-        QVERIFY(store::upkeep::repairTables(dm().MyQuery1));
+        QVERIFY(store::upkeep::repairTables(dm().MyQuery1, report()));
         QCOMPARE(m_statements, store::upkeep::repairStatements());
         QCOMPARE(m_statements.size(), 17);
         QVERIFY(!m_statements.contains("repair table temp"));
@@ -91,7 +97,7 @@ private slots:
         QFETCH(int, failing);
         const QStringList all = store::upkeep::repairStatements();
         watchStatements(all.at(failing));
-        QVERIFY(!store::upkeep::repairTables(dm().MyQuery1));
+        QVERIFY(!store::upkeep::repairTables(dm().MyQuery1, report()));
         QCOMPARE(m_statements, all.mid(0, failing + 1));
         QCOMPARE(m_services->messages.texts, QStringList{"MySQL REPAIR error"});
         // The store is still usable afterwards.
@@ -104,7 +110,7 @@ private slots:
         // The server answers a repair it cannot do with an "error" row, not by raising.
         exec("RENAME TABLE szervek TO szervek_elrejtve");
         watchStatements();
-        const bool repaired = store::upkeep::repairTables(dm().MyQuery1);
+        const bool repaired = store::upkeep::repairTables(dm().MyQuery1, report());
         dm().MyConnection1.setStatementFault({});
         exec("RENAME TABLE szervek_elrejtve TO szervek");
         QVERIFY(!repaired);
