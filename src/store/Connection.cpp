@@ -167,7 +167,8 @@ std::optional<ResultSet> Connection::run(const QString& sql, const std::vector<P
     const PositionalStatement positional = toPositional(sql);
     std::optional<ResultSet> result;
     ServerThread::call([&] {
-        result = positional.parameters.isEmpty() ? runPlain(positional.sql) : runPrepared(sql, parameters);
+        result =
+            positional.parameters.isEmpty() ? runPlain(positional.sql) : runPrepared(positional, parameters);
     });
     return result;
 }
@@ -199,45 +200,54 @@ std::optional<ResultSet> Connection::runPlain(const QString& sql)
     return set;
 }
 
-std::optional<ResultSet> Connection::runPrepared(const QString& sql, const std::vector<Parameter>& parameters)
-{
-    const PositionalStatement positional = toPositional(sql);
-    std::unique_ptr<MYSQL_STMT, StmtCloser> stmt(mysql_stmt_init(m_handle));
-    if (!stmt)
-        throw SqlError(serverError(m_handle));
-    const QByteArray text = positional.sql.toUtf8();
-    if (mysql_stmt_prepare(stmt.get(), text.constData(), text.size()) != 0)
-        throw SqlError(statementError(stmt.get()));
+namespace {
 
-    // Values live until the statement has run.
-    const qsizetype count = positional.parameters.size();
-    std::vector<MYSQL_BIND> binds(static_cast<size_t>(count));
-    std::vector<QByteArray> texts(static_cast<size_t>(count));
-    std::vector<long long> integers(static_cast<size_t>(count));
-    std::vector<double> reals(static_cast<size_t>(count));
-    std::vector<unsigned long> lengths(static_cast<size_t>(count));
-    for (qsizetype i = 0; i < count; ++i) {
-        const QString& name = positional.parameters[i];
-        const Parameter* found = nullptr;
+// The values of a statement's placeholders in the server's bind form. The buffers the
+// binds point into live as long as this object, so it must outlast the execution.
+class BoundParameters
+{
+public:
+    // names: the placeholders in order; each takes the value of the parameter of that
+    // name, compared without regard to case. Throws SqlError for a name without a value.
+    BoundParameters(const QStringList& names, const std::vector<Parameter>& parameters)
+    {
+        const size_t count = size_t(names.size());
+        m_binds.resize(count);
+        m_texts.resize(count);
+        m_integers.resize(count);
+        m_reals.resize(count);
+        m_lengths.resize(count);
+        for (size_t i = 0; i < count; ++i)
+            bind(i, valueOf(names[qsizetype(i)], parameters));
+    }
+
+    MYSQL_BIND* binds() { return m_binds.data(); }
+
+private:
+    static const QVariant& valueOf(const QString& name, const std::vector<Parameter>& parameters)
+    {
         for (const Parameter& p : parameters) {
-            if (p.name.compare(name, Qt::CaseInsensitive) == 0) {
-                found = &p;
-                break;
-            }
+            if (p.name.compare(name, Qt::CaseInsensitive) == 0)
+                return p.value;
         }
-        if (!found)
-            throw SqlError(QStringLiteral("Parameter '%1' not found").arg(name));
-        MYSQL_BIND& bind = binds[size_t(i)];
+        throw SqlError(QStringLiteral("Parameter '%1' not found").arg(name));
+    }
+
+    void bindText(size_t i, QByteArray text)
+    {
+        MYSQL_BIND& bind = m_binds[i];
+        m_texts[i] = std::move(text);
+        m_lengths[i] = static_cast<unsigned long>(m_texts[i].size());
+        bind.buffer_type = MYSQL_TYPE_STRING;
+        bind.buffer = m_texts[i].data();
+        bind.buffer_length = m_lengths[i];
+        bind.length = &m_lengths[i];
+    }
+
+    void bind(size_t i, const QVariant& value)
+    {
+        MYSQL_BIND& bind = m_binds[i];
         std::memset(&bind, 0, sizeof bind);
-        const auto bindText = [&](QByteArray text) {
-            texts[size_t(i)] = std::move(text);
-            lengths[size_t(i)] = static_cast<unsigned long>(texts[size_t(i)].size());
-            bind.buffer_type = MYSQL_TYPE_STRING;
-            bind.buffer = texts[size_t(i)].data();
-            bind.buffer_length = lengths[size_t(i)];
-            bind.length = &lengths[size_t(i)];
-        };
-        const QVariant& value = found->value;
         switch (value.isNull() ? QMetaType::UnknownType : value.typeId()) {
         case QMetaType::UnknownType:
         case QMetaType::Nullptr:
@@ -250,42 +260,45 @@ std::optional<ResultSet> Connection::runPrepared(const QString& sql, const std::
         case QMetaType::Long:
         case QMetaType::Short:
         case QMetaType::Bool:
-            integers[size_t(i)] = value.toLongLong();
+            m_integers[i] = value.toLongLong();
             bind.buffer_type = MYSQL_TYPE_LONGLONG;
-            bind.buffer = &integers[size_t(i)];
+            bind.buffer = &m_integers[i];
             break;
         case QMetaType::Double:
         case QMetaType::Float:
-            reals[size_t(i)] = value.toDouble();
+            m_reals[i] = value.toDouble();
             bind.buffer_type = MYSQL_TYPE_DOUBLE;
-            bind.buffer = &reals[size_t(i)];
+            bind.buffer = &m_reals[i];
             break;
         case QMetaType::QDateTime:
         case QMetaType::QDate:
             // Sent as the server's own date-time text; the column type converts it.
-            bindText(value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1());
+            bindText(i, value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1());
             break;
         default:
-            bindText(value.toString().toUtf8());
+            bindText(i, value.toString().toUtf8());
             break;
         }
     }
-    if (mysql_stmt_bind_param(stmt.get(), binds.data()) != 0)
-        throw SqlError(statementError(stmt.get()));
-    if (mysql_stmt_execute(stmt.get()) != 0)
-        throw SqlError(statementError(stmt.get()));
 
-    std::unique_ptr<MYSQL_RES, ResCloser> meta(mysql_stmt_result_metadata(stmt.get()));
-    if (!meta)
-        return std::nullopt;
+    std::vector<MYSQL_BIND> m_binds;
+    std::vector<QByteArray> m_texts;
+    std::vector<long long> m_integers;
+    std::vector<double> m_reals;
+    std::vector<unsigned long> m_lengths;
+};
 
+// Every row of an executed statement's result, each value read as text and converted
+// by its column's type.
+ResultSet fetchRows(MYSQL_STMT* stmt, MYSQL_RES* meta)
+{
     my_bool updateMax = 1;
-    mysql_stmt_attr_set(stmt.get(), STMT_ATTR_UPDATE_MAX_LENGTH, &updateMax);
-    if (mysql_stmt_store_result(stmt.get()) != 0)
-        throw SqlError(statementError(stmt.get()));
+    mysql_stmt_attr_set(stmt, STMT_ATTR_UPDATE_MAX_LENGTH, &updateMax);
+    if (mysql_stmt_store_result(stmt) != 0)
+        throw SqlError(statementError(stmt));
 
-    const unsigned columns = mysql_num_fields(meta.get());
-    const MYSQL_FIELD* fields = mysql_fetch_fields(meta.get());
+    const unsigned columns = mysql_num_fields(meta);
+    const MYSQL_FIELD* fields = mysql_fetch_fields(meta);
     ResultSet set;
     std::vector<MYSQL_BIND> out(columns);
     std::vector<QByteArray> buffers(columns);
@@ -301,14 +314,14 @@ std::optional<ResultSet> Connection::runPrepared(const QString& sql, const std::
         out[i].length = &outLengths[i];
         out[i].is_null = &nulls[i];
     }
-    if (mysql_stmt_bind_result(stmt.get(), out.data()) != 0)
-        throw SqlError(statementError(stmt.get()));
+    if (mysql_stmt_bind_result(stmt, out.data()) != 0)
+        throw SqlError(statementError(stmt));
     for (;;) {
-        const int rc = mysql_stmt_fetch(stmt.get());
+        const int rc = mysql_stmt_fetch(stmt);
         if (rc == MYSQL_NO_DATA)
             break;
         if (rc == 1)
-            throw SqlError(statementError(stmt.get()));
+            throw SqlError(statementError(stmt));
         std::vector<QVariant> values;
         values.reserve(columns);
         for (unsigned i = 0; i < columns; ++i) {
@@ -323,6 +336,30 @@ std::optional<ResultSet> Connection::runPrepared(const QString& sql, const std::
         set.rows.push_back(std::move(values));
     }
     return set;
+}
+
+} // namespace
+
+std::optional<ResultSet> Connection::runPrepared(const PositionalStatement& statement,
+                                                 const std::vector<Parameter>& parameters)
+{
+    std::unique_ptr<MYSQL_STMT, StmtCloser> stmt(mysql_stmt_init(m_handle));
+    if (!stmt)
+        throw SqlError(serverError(m_handle));
+    const QByteArray text = statement.sql.toUtf8();
+    if (mysql_stmt_prepare(stmt.get(), text.constData(), text.size()) != 0)
+        throw SqlError(statementError(stmt.get()));
+
+    BoundParameters bound(statement.parameters, parameters);
+    if (mysql_stmt_bind_param(stmt.get(), bound.binds()) != 0)
+        throw SqlError(statementError(stmt.get()));
+    if (mysql_stmt_execute(stmt.get()) != 0)
+        throw SqlError(statementError(stmt.get()));
+
+    std::unique_ptr<MYSQL_RES, ResCloser> meta(mysql_stmt_result_metadata(stmt.get()));
+    if (!meta)
+        return std::nullopt;
+    return fetchRows(stmt.get(), meta.get());
 }
 
 } // namespace store

@@ -12,6 +12,8 @@ struct st_mysql;
 
 namespace store {
 
+struct PositionalStatement;
+
 // One column of a result: its name as the server reports it.
 struct ResultColumn
 {
@@ -64,7 +66,8 @@ public:
 private:
     void connect();
     std::optional<ResultSet> runPlain(const QString& sql);
-    std::optional<ResultSet> runPrepared(const QString& sql, const std::vector<Parameter>& parameters);
+    std::optional<ResultSet> runPrepared(const PositionalStatement& statement,
+                                         const std::vector<Parameter>& parameters);
 
     st_mysql* m_handle = nullptr;
     StatementFault m_statementFault;
