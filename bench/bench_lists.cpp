@@ -98,7 +98,8 @@ int main(int argc, char** argv)
         consignment.addresseeName = QStringLiteral("Honvédelmi Minisztérium");
         consignment.addresseeCode = QStringLiteral("100001");
         timer.restart();
-        items::ItemEntry(dm, kind).add_items(consignment, {QStringLiteral("Futárszolgálat"), QString()});
+        items::ItemEntry(dm, kind).add_items(consignment, {QStringLiteral("Futárszolgálat"), QString()},
+                                             installServices().messages);
         lists::Renumbering(dm, kind).sorszam_rendezo(kList);
         figures.save << ms(timer);
         if (model.rowCount() != shown + 50)

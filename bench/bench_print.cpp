@@ -39,7 +39,7 @@ int main(int argc, char** argv)
     QElapsedTimer timer;
     timer.start();
     const lists::PrintResult result =
-        lists::printList(store::TDM1::instance(), 1, 1, QStringLiteral("Posta"));
+        lists::printList(store::TDM1::instance(), 1, 1, QStringLiteral("Posta"), services.messages);
     const qint64 elapsed = timer.elapsed();
     if (result != lists::PrintResult::Printed || services.printers.jobs.size() != 2) {
         std::fprintf(stderr, "printing failed\n");

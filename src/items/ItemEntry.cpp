@@ -24,7 +24,8 @@ QString textOf(const QVariant& value)
 
 ItemEntry::ItemEntry(store::TDM1& dm, const lists::ListKindInfo& kind) : m_dm(dm), m_kind(kind) {}
 
-void ItemEntry::add_items(const Consignment& c, const ListAddressees& addressees)
+void ItemEntry::add_items(const Consignment& c, const ListAddressees& addressees,
+                          app::MessageService& messages)
 {
     const QString shortName = lookup_short_name(c.addresseeCode);
     const QString storedName = shortName.isEmpty() ? c.addresseeName : shortName;
@@ -48,23 +49,25 @@ void ItemEntry::add_items(const Consignment& c, const ListAddressees& addressees
             m_viewStale = true;
         } else {
             insertRow(c.listNumber, c.registration, kNumberless, storedName, c.addresseeCode, c.count,
-                      c.count);
+                      c.count, messages);
         }
     } else if (m_kind.hasClassificationChoice && c.mjel == kRegistered) {
-        insertRow(c.listNumber, c.registration, kRegistered, storedName, c.addresseeCode, c.count, c.count);
+        insertRow(c.listNumber, c.registration, kRegistered, storedName, c.addresseeCode, c.count, c.count,
+                  messages);
     } else {
         // Each classified piece is a line of its own; NATO rows carry no number-less count.
         const int szamnelkuli = m_kind.hasClassificationChoice ? c.count : 0;
         const int mjel = m_kind.hasClassificationChoice ? c.mjel : 0;
         for (int piece = 0; piece < c.count; ++piece)
-            insertRow(c.listNumber, c.registration, mjel, storedName, c.addresseeCode, szamnelkuli, 1);
+            insertRow(c.listNumber, c.registration, mjel, storedName, c.addresseeCode, szamnelkuli, 1,
+                      messages);
     }
     refreshItemView();
     writeListHeader(c.listNumber, addressees);
 }
 
 void ItemEntry::insertRow(int listNumber, const QString& iktszam, int mjel, const QString& kcimzett,
-                          const QString& kcimzettAz, int szamnelkuli, int db)
+                          const QString& kcimzettAz, int szamnelkuli, int db, app::MessageService& messages)
 {
     const QString sql =
         QStringLiteral("INSERT INTO %1 (LSZAM,IKTSZAM,MJEL,KCIMZETT,KCIMZETT_AZ,SZAMNELKULI,SORSZAM,DB) "
@@ -92,7 +95,7 @@ void ItemEntry::insertRow(int listNumber, const QString& iktszam, int mjel, cons
         q.execute(sql, values);
     } catch (const store::SqlError&) {
         refreshItemView();
-        app::messages().inform(kInsertFailed);
+        messages.inform(kInsertFailed);
     }
 }
 

@@ -2,6 +2,10 @@
 
 #include <QString>
 
+namespace app {
+class MessageService;
+}
+
 namespace store {
 class TDM1;
 }
@@ -37,8 +41,10 @@ public:
     };
 
     // Stores the consignment's rows, refreshes the item view and writes the list header. An insert that fails
-    // is retried once after a rebuild of the item table; a second failure is reported and the save goes on.
-    void add_items(const Consignment& consignment, const ListAddressees& addressees);
+    // is retried once after a rebuild of the item table; a second failure is reported to `messages` and the
+    // save goes on.
+    void add_items(const Consignment& consignment, const ListAddressees& addressees,
+                   app::MessageService& messages);
 
     // The register code of a name, or "0" for a name the register does not know.
     QString addresseeCode(const QString& name);
@@ -52,7 +58,7 @@ public:
 private:
     // One guarded insert of a row with serial 0; the renumbering gives it its place.
     void insertRow(int listNumber, const QString& iktszam, int mjel, const QString& kcimzett,
-                   const QString& kcimzettAz, int szamnelkuli, int db);
+                   const QString& kcimzettAz, int szamnelkuli, int db, app::MessageService& messages);
     void writeListHeader(int listNumber, const ListAddressees& addressees);
     void refreshItemView();
 

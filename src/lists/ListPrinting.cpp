@@ -80,16 +80,17 @@ const QStringList& copyLabels()
     return labels;
 }
 
-PrintResult printList(store::TDM1& dm, int kind, int listNumber, const QString& addressee)
+PrintResult printList(store::TDM1& dm, int kind, int listNumber, const QString& addressee,
+                      app::MessageService& messages)
 {
     app::AppState& state = app::appState();
     state.printMoment = app::clock().now();
     if (dm.MyQuery2.isEmpty()) {
-        app::messages().inform(QStringLiteral("Nincs tétele a jegyzéknek, nem lehet nyomtatni!"));
+        messages.inform(QStringLiteral("Nincs tétele a jegyzéknek, nem lehet nyomtatni!"));
         return PrintResult::Refused;
     }
     if (addressee.isEmpty()) {
-        app::messages().inform(QStringLiteral("Nincs megadva a futárjegyzék címzettje!"));
+        messages.inform(QStringLiteral("Nincs megadva a futárjegyzék címzettje!"));
         return PrintResult::Refused;
     }
     const ListKindInfo& info = listKind(kind);
@@ -115,7 +116,7 @@ PrintResult printList(store::TDM1& dm, int kind, int listNumber, const QString& 
     const int printer =
         choosePrinter(names, printers.currentPrinterIndex(), state.useDefaultPrinter, state.printerIndex);
     if (printer < 0) {
-        app::messages().inform(QStringLiteral("Nincs telepített nyomtató, a jegyzék nem nyomtatható!"));
+        messages.inform(QStringLiteral("Nincs telepített nyomtató, a jegyzék nem nyomtatható!"));
         return PrintResult::Refused;
     }
 

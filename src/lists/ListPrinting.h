@@ -6,6 +6,10 @@
 #include <QStringList>
 #include <vector>
 
+namespace app {
+class MessageService;
+}
+
 namespace store {
 class Query;
 class TDM1;
@@ -43,12 +47,14 @@ const QStringList& copyLabels();
 enum class PrintResult
 {
     Printed, // both copies went to the printer and the header is stamped
-    Refused, // a check failed; its message was shown, nothing changed
+    Refused, // a check failed; its message was reported, nothing changed
 };
 
 // Prints the list on show (its items are in the item view MyQuery2) in two copies,
-// each a print job of its own, and stamps its header. A failure of the printer raises
-// (std::runtime_error); the copy after it is not printed and nothing is stamped.
-PrintResult printList(store::TDM1& dm, int kind, int listNumber, const QString& addressee);
+// each a print job of its own, and stamps its header. A refusal is reported to `messages`.
+// A failure of the printer raises (std::runtime_error); the copy after it is not printed
+// and nothing is stamped.
+PrintResult printList(store::TDM1& dm, int kind, int listNumber, const QString& addressee,
+                      app::MessageService& messages);
 
 } // namespace lists

@@ -82,7 +82,8 @@ private slots:
         QFETCH(QStringList, stored);
         const QString iktszam = mjel == 0 ? "N-1" : "I-1";
         ItemEntry(dm(), lists::listKind(kind))
-            .add_items(consignment(3, mjel, count, iktszam, "Honvédelmi Minisztérium", "100001"), kAddressed);
+            .add_items(consignment(3, mjel, count, iktszam, "Honvédelmi Minisztérium", "100001"), kAddressed,
+                       installServices().messages);
         QCOMPARE(storedItems(kind), stored);
         QVERIFY(installServices().messages.texts.isEmpty());
     }
@@ -90,10 +91,11 @@ private slots:
     void numberlessPiecesShareOneRow()
     {
         ItemEntry entry(dm(), lists::listKind(1));
-        entry.add_items(consignment(2, 6, 2, "", "", ""), kAddressed);
-        entry.add_items(consignment(2, 3, 1, "I-9", "Belügyminisztérium", "100002"), kAddressed);
-        entry.add_items(consignment(2, 6, 5, "", "", ""), kAddressed);
-        entry.add_items(consignment(3, 6, 1, "", "", ""), kAddressed);
+        entry.add_items(consignment(2, 6, 2, "", "", ""), kAddressed, installServices().messages);
+        entry.add_items(consignment(2, 3, 1, "I-9", "Belügyminisztérium", "100002"), kAddressed,
+                        installServices().messages);
+        entry.add_items(consignment(2, 6, 5, "", "", ""), kAddressed, installServices().messages);
+        entry.add_items(consignment(3, 6, 1, "", "", ""), kAddressed, installServices().messages);
         QCOMPARE(storedItems(1), (QStringList{"2||6|||7|0|7|0", "2|I-9|3|Belügyminisztérium|100002|1|0|1|0",
                                               "3||6|||1|0|1|0"}));
     }
@@ -120,7 +122,8 @@ private slots:
         QFETCH(QString, kcimzett);
         ItemEntry entry(dm(), lists::listKind(1));
         QCOMPARE(entry.addresseeCode(name), code);
-        entry.add_items(consignment(1, 5, 1, "X", name, entry.addresseeCode(name)), kAddressed);
+        entry.add_items(consignment(1, 5, 1, "X", name, entry.addresseeCode(name)), kAddressed,
+                        installServices().messages);
         QCOMPARE(rows("SELECT KCIMZETT, KCIMZETT_AZ FROM B2"), QStringList{kcimzett + "|" + code});
     }
 
@@ -168,7 +171,8 @@ private slots:
             exec(QStringLiteral("INSERT INTO %1 (JCIMZETT,LSZAM) VALUES ('Régi',5)").arg(table));
         const int mjel = lists::listKind(kind).hasClassificationChoice ? 2 : 0;
         ItemEntry(dm(), lists::listKind(kind))
-            .add_items(consignment(5, mjel, 1, "I", "Valaki", "0"), {active, previous});
+            .add_items(consignment(5, mjel, 1, "I", "Valaki", "0"), {active, previous},
+                       installServices().messages);
         QCOMPARE(rows(QStringLiteral("SELECT * FROM %1").arg(table)), header);
         QCOMPARE(storedItems(kind).size(), 1);
     }
@@ -183,7 +187,8 @@ private slots:
                 return QStringLiteral("Table 'b2' is marked as crashed and should be repaired");
             return std::nullopt;
         });
-        ItemEntry(dm(), lists::listKind(1)).add_items(consignment(1, 2, 1, "new", "Valaki", "0"), kAddressed);
+        ItemEntry(dm(), lists::listKind(1))
+            .add_items(consignment(1, 2, 1, "new", "Valaki", "0"), kAddressed, installServices().messages);
         dm().MyConnection1.setStatementFault({});
         QCOMPARE(rows("SELECT TETEL_ID, IKTSZAM FROM B2 ORDER BY TETEL_ID"), (QStringList{"1|old", "2|new"}));
         QVERIFY(installServices().messages.texts.isEmpty());
@@ -202,7 +207,8 @@ private slots:
                 return std::nullopt;
             return QStringLiteral("Incorrect key file for table 'b2'");
         });
-        ItemEntry(dm(), lists::listKind(1)).add_items(consignment(1, 3, 3, "I-7", "Valaki", "0"), kAddressed);
+        ItemEntry(dm(), lists::listKind(1))
+            .add_items(consignment(1, 3, 3, "I-7", "Valaki", "0"), kAddressed, installServices().messages);
         dm().MyConnection1.setStatementFault({});
         QCOMPARE(inserts.size(), 5);
         QCOMPARE(installServices().messages.texts, QStringList(2, ItemEntry::kInsertFailed));
@@ -219,7 +225,8 @@ private slots:
             if (dm().MyQuery2.isOpen())
                 ++reloads;
         });
-        ItemEntry(dm(), lists::listKind(1)).add_items(consignment(1, 2, 3, "I", "Valaki", "0"), kAddressed);
+        ItemEntry(dm(), lists::listKind(1))
+            .add_items(consignment(1, 2, 3, "I", "Valaki", "0"), kAddressed, installServices().messages);
         dm().MyQuery2.removeChangeListener(listener);
         QVERIFY(reloads >= 1);
         QCOMPARE(dm().MyQuery2.rowCount(), 3);

@@ -77,7 +77,8 @@ void printSample(int kind, int list, int count)
         QStringLiteral("SELECT * FROM %1 WHERE LSZAM=:lszam ORDER BY SORSZAM,szulo_id,tetel_id")
             .arg(info.itemTable),
         {{"lszam", list}});
-    QCOMPARE(lists::printList(dm(), kind, list, "Magyar Posta Zrt."), lists::PrintResult::Printed);
+    QCOMPARE(lists::printList(dm(), kind, list, "Magyar Posta Zrt.", installServices().messages),
+             lists::PrintResult::Printed);
 }
 
 } // namespace

@@ -167,7 +167,7 @@ private slots:
         insertHeader(info.headerTable, 1);
         openView(info.itemTable, 1);
         QCOMPARE(lists::barcodeValue(info, "123456", 1, lists::countPieces(dm(), info, 1)), barcode);
-        QCOMPARE(lists::printList(dm(), kind, 1, "Posta"), PrintResult::Printed);
+        QCOMPARE(lists::printList(dm(), kind, 1, "Posta", services->messages), PrintResult::Printed);
         QCOMPARE(app::appState().summaryLine, summary);
         QCOMPARE(app::appState().totalLine, total);
         QVERIFY(services->messages.texts.isEmpty());
@@ -195,7 +195,7 @@ private slots:
             insertItems("B2", 1, "2:1:1:0");
         openView("B2", 1);
         const QStringList before = headers("B2_ADATOK");
-        QCOMPARE(lists::printList(dm(), 1, 1, addressee), PrintResult::Refused);
+        QCOMPARE(lists::printList(dm(), 1, 1, addressee, services->messages), PrintResult::Refused);
         QCOMPARE(services->messages.texts, QStringList{message});
         QCOMPARE(services->printers.calls, 0);
         QCOMPARE(headers("B2_ADATOK"), before);
@@ -208,7 +208,7 @@ private slots:
         insertHeader("B2_ADATOK", 1);
         insertItems("B2", 1, "2:1:1:0");
         openView("B2", 1);
-        QCOMPARE(lists::printList(dm(), 1, 1, "Posta"), PrintResult::Refused);
+        QCOMPARE(lists::printList(dm(), 1, 1, "Posta", services->messages), PrintResult::Refused);
         QCOMPARE(services->messages.texts,
                  QStringList{"Nincs telepített nyomtató, a jegyzék nem nyomtatható!"});
         QCOMPARE(services->printers.calls, 0);
@@ -243,7 +243,7 @@ private slots:
         app::appState().printerIndex = index;
         insertItems("B2", 1, "2:1:1:0");
         openView("B2", 1);
-        QCOMPARE(lists::printList(dm(), 1, 1, "Posta"), PrintResult::Printed);
+        QCOMPARE(lists::printList(dm(), 1, 1, "Posta", services->messages), PrintResult::Printed);
         QCOMPARE(int(services->printers.jobs.size()), 2);
         for (const PrintedJob& job : services->printers.jobs)
             QCOMPARE(job.printer, printer);
@@ -258,7 +258,7 @@ private slots:
         state.marginRight = 20;
         insertItems("B2", 1, QStringList(40, "2:1:40:0").join(';'));
         openView("B2", 1);
-        QCOMPARE(lists::printList(dm(), 1, 1, "Posta"), PrintResult::Printed);
+        QCOMPARE(lists::printList(dm(), 1, 1, "Posta", services->messages), PrintResult::Printed);
         const auto& jobs = services->printers.jobs;
         QCOMPARE(int(jobs.size()), 2);
         for (const PrintedJob& job : jobs) {
@@ -280,7 +280,7 @@ private slots:
         openView("B2", 1);
         // An item saved after the view was read still goes on paper.
         insertItem("B2", 1, 2, 1, 1, 32, 0, "999/2026");
-        QCOMPARE(lists::printList(dm(), 1, 1, "Posta"), PrintResult::Printed);
+        QCOMPARE(lists::printList(dm(), 1, 1, "Posta", services->messages), PrintResult::Printed);
         QCOMPARE(services->printers.jobs.at(0).pageCount, 2);
         QCOMPARE(dm().MyQuery2.rowCount(), 32);
     }
@@ -298,7 +298,8 @@ private slots:
         insertHeader("B2_ADATOK", 1);
         insertItems("B2", 1, "2:1:1:0");
         openView("B2", 1);
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, lists::printList(dm(), 1, 1, "Posta"));
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error,
+                                 lists::printList(dm(), 1, 1, "Posta", services->messages));
         QCOMPARE(services->printers.calls, failingJob);
         QCOMPARE(int(services->printers.jobs.size()), failingJob - 1);
         QCOMPARE(headers("B2_ADATOK"), QStringList{"1|NULL|NULL"});
@@ -325,7 +326,7 @@ private slots:
             insertHeader("B2_ADATOK", 2, QVariant(), count);
         insertItems("B2", 2, "2:1:1:0");
         openView("B2", 2);
-        QCOMPARE(lists::printList(dm(), 1, 2, "Posta"), PrintResult::Printed);
+        QCOMPARE(lists::printList(dm(), 1, 2, "Posta", services->messages), PrintResult::Printed);
         QCOMPARE(headers("B2_ADATOK"), QStringList({"1|2026-03-01 08:00:00|1", stamped}));
         QCOMPARE(app::appState().printMoment, services->clock.moment);
         // The next active list is a new one.
@@ -341,10 +342,10 @@ private slots:
         insertItems("B2", 3, "5:2:2:0");
         openView("B2", 3);
         services->clock.moment = QDateTime(QDate(2026, 3, 15), QTime(10, 0, 1));
-        QCOMPARE(lists::printList(dm(), 1, 3, "Posta"), PrintResult::Printed);
+        QCOMPARE(lists::printList(dm(), 1, 3, "Posta", services->messages), PrintResult::Printed);
         QCOMPARE(headers("B2_ADATOK").last(), "3|2026-03-15 10:00:01|2");
         services->clock.moment = QDateTime(QDate(2026, 3, 16), QTime(11, 30, 0));
-        QCOMPARE(lists::printList(dm(), 1, 3, "Posta"), PrintResult::Printed);
+        QCOMPARE(lists::printList(dm(), 1, 3, "Posta", services->messages), PrintResult::Printed);
         QCOMPARE(headers("B2_ADATOK"), QStringList({"2|2026-02-02 08:00:00|1", "3|2026-03-16 11:30:00|3"}));
         QCOMPARE(scalar("SELECT LSZAM FROM B2_ADATOK WHERE NOT (NYOMTATAS_DATUMA IS NULL) ORDER BY LSZAM "
                         "DESC limit 1")
@@ -357,7 +358,7 @@ private slots:
     {
         insertItems("B2", 1, "2:1:1:0");
         openView("B2", 1);
-        QCOMPARE(lists::printList(dm(), 1, 1, "Posta"), PrintResult::Printed);
+        QCOMPARE(lists::printList(dm(), 1, 1, "Posta", services->messages), PrintResult::Printed);
         QCOMPARE(int(services->printers.jobs.size()), 2);
         QVERIFY(headers("B2_ADATOK").isEmpty());
     }
@@ -376,7 +377,7 @@ private slots:
             insertItems(listKind(k).itemTable, 1, "5:1:1:0");
         }
         openView(listKind(kind).itemTable, 1);
-        QCOMPARE(lists::printList(dm(), kind, 1, "Posta"), PrintResult::Printed);
+        QCOMPARE(lists::printList(dm(), kind, 1, "Posta", services->messages), PrintResult::Printed);
         for (int k = 1; k <= lists::kListKindCount; ++k)
             QCOMPARE(headers(listKind(k).headerTable),
                      QStringList{k == kind ? "1|2026-03-14 09:26:53|2" : "1|2026-03-01 08:00:00|1"});

@@ -674,7 +674,7 @@ void Ttetelek_felvetele_form::add_items(int listNumber, int mjel, int count, con
         addressees.active = w->Edit1->text();
         addressees.previous = w->Edit2->text();
     }
-    items::ItemEntry(dm(), currentKind()).add_items(consignment, addressees);
+    items::ItemEntry(dm(), currentKind()).add_items(consignment, addressees, app::messages());
 }
 
 QString Ttetelek_felvetele_form::lookup_short_name(const QString& code)

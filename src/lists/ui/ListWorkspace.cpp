@@ -498,8 +498,8 @@ void ListWorkspace::print(const Panel& panel)
 {
     // A printer failure ends the command here and leaves the panel on show.
     ui::guarded([&] {
-        const lists::PrintResult result =
-            lists::printList(dm(), m_kind, app::appState().currentListNumber, panel.addressee->text());
+        const lists::PrintResult result = lists::printList(dm(), m_kind, app::appState().currentListNumber,
+                                                           panel.addressee->text(), app::messages());
         if (result == lists::PrintResult::Printed)
             showStartScreen();
     });
