@@ -1,28 +1,27 @@
 #include "StoredSettings.h"
 
 #include "AppState.h"
-#include "store/Query.h"
+#include "store/SettingsRow.h"
 
 namespace app {
 
 bool loadStoredSettings(store::Query& query, AppState& state)
 {
-    query.close();
-    query.setSql(QStringLiteral("SELECT * FROM BEALLITASOK"));
-    query.open();
-    if (query.isEmpty())
+    const std::optional<store::SettingsRow> row = store::readSettingsRow(query);
+    if (!row)
         return false;
-    query.first();
-    state.ownName = query.value(QStringLiteral("NEV")).toString();
-    state.ownCode = query.value(QStringLiteral("SZERVKOD")).toString();
-    state.printerIndex = query.value(QStringLiteral("NYOMTATO")).toInt();
-    state.defaultAddresseeName = query.value(QStringLiteral("FUTARJEGYZEK_CIMZETTJE")).toString();
-    state.defaultAddresseeCode = query.value(QStringLiteral("FUTARJEGYZEK_CIMZETTJE_SZERVKOD")).toString();
-    state.marginBottom = query.value(QStringLiteral("ALSO")).toInt();
-    state.marginTop = query.value(QStringLiteral("FELSO")).toInt();
-    state.marginRight = query.value(QStringLiteral("JOBB")).toInt();
-    state.marginLeft = query.value(QStringLiteral("BAL")).toInt();
-    state.useDefaultPrinter = query.value(QStringLiteral("alapertelmezett_nyomtato")).toInt() == 1;
+    state.ownName = row->name;
+    state.ownCode = row->code;
+    state.printerIndex = row->printerIndex;
+    state.defaultAddresseeName = row->defaultAddresseeName;
+    state.defaultAddresseeCode = row->defaultAddresseeCode;
+    state.marginBottom = row->marginBottom;
+    state.marginTop = row->marginTop;
+    state.marginRight = row->marginRight;
+    state.marginLeft = row->marginLeft;
+    // At start only a stored 1 means the system's default printer; the settings window reads
+    // any value but 0 that way, and the two readings are kept apart on purpose.
+    state.useDefaultPrinter = row->defaultPrinterValue == 1;
     return true;
 }
 
