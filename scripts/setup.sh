@@ -9,6 +9,7 @@ packages=(
     firebird3.0-server-core firebird3.0-utils
     libzint-dev libfreexl-dev libzip-dev
     fonts-liberation
+    python3-xlwt
     xvfb xauth poppler-utils zbar-tools
 )
 
