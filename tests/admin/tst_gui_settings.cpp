@@ -16,12 +16,26 @@
 #include <QTest>
 
 using namespace testsupport;
+using testsupport::control;
 
 namespace {
 
 Tbeallitasok_form* settings()
 {
     return ui::windows().beallitasok_form;
+}
+
+template <class T = QLineEdit> T* field(const QString& name)
+{
+    return control<T>(settings(), name);
+}
+
+QList<QPushButton*> listButtons()
+{
+    QList<QPushButton*> buttons;
+    for (const char* name : {"SCButton1", "SCButton2", "SCButton3", "SCButton4", "SCButton5"})
+        buttons << control<QPushButton>(ui::windows().form1, name);
+    return buttons;
 }
 
 const QString kMargin = "Hibás margóérték!";
@@ -59,14 +73,14 @@ class TestGuiSettings : public QObject
 
     void fillValid()
     {
-        type(settings()->Edit2, "100100");
-        type(settings()->Edit4, "200200");
-        settings()->ComboBox1->setCurrentIndex(1);
-        settings()->RadioButton1->setChecked(true);
-        type(settings()->Edit5, "12");
-        type(settings()->Edit6, "15");
-        type(settings()->Edit7, "20");
-        type(settings()->Edit8, "20");
+        type(field("Edit2"), "100100");
+        type(field("Edit4"), "200200");
+        field<QComboBox>("ComboBox1")->setCurrentIndex(1);
+        field<QRadioButton>("RadioButton1")->setChecked(true);
+        type(field("Edit5"), "12");
+        type(field("Edit6"), "15");
+        type(field("Edit7"), "20");
+        type(field("Edit8"), "20");
     }
 
 private slots:
@@ -106,14 +120,12 @@ private slots:
     void firstSaveStoresOneRowAndEnablesTheLists()
     {
         TForm1* menu = ui::windows().form1;
-        for (QPushButton* b :
-             {menu->SCButton1, menu->SCButton2, menu->SCButton3, menu->SCButton4, menu->SCButton5})
-            b->setEnabled(false);
+        menu->setListButtonsEnabled(false);
         openSettings(5000);
         fillValid();
-        QCOMPARE(settings()->Edit1->text(), QString("Saját Szerv"));
-        QCOMPARE(settings()->Edit3->text(), QString("Címzett Szerv"));
-        QTest::mouseClick(settings()->SCButton1, Qt::LeftButton);
+        QCOMPARE(field("Edit1")->text(), QString("Saját Szerv"));
+        QCOMPARE(field("Edit3")->text(), QString("Címzett Szerv"));
+        QTest::mouseClick(field<QPushButton>("SCButton1"), Qt::LeftButton);
         QVERIFY(m_services->messages.texts.isEmpty());
         QCOMPARE(
             rows("SELECT "
@@ -129,8 +141,7 @@ private slots:
         QCOMPARE(s.defaultAddresseeCode, QString("200200"));
         QCOMPARE(QList<int>({s.marginTop, s.marginBottom, s.marginLeft, s.marginRight}),
                  QList<int>({12, 15, 20, 20}));
-        for (QPushButton* b :
-             {menu->SCButton1, menu->SCButton2, menu->SCButton3, menu->SCButton4, menu->SCButton5})
+        for (QPushButton* b : listButtons())
             QVERIFY(b->isEnabled());
         QVERIFY(menu->isVisible());
         QVERIFY(!settings()->isVisible());
@@ -153,8 +164,8 @@ private slots:
              "('Régi','100100',0,:T,'Régi címzett','200200',10,10,10,10,1)",
              {{"T", storedBefore}});
         openSettings(0);
-        QVERIFY(settings()->RadioButton2->isChecked());
-        QTest::mouseClick(settings()->SCButton1, Qt::LeftButton);
+        QVERIFY(field<QRadioButton>("RadioButton2")->isChecked());
+        QTest::mouseClick(field<QPushButton>("SCButton1"), Qt::LeftButton);
         QVERIFY(m_services->messages.texts.isEmpty());
         QCOMPARE(rows("SELECT NEV,TAKAREKOS,NYOMTATO,alapertelmezett_nyomtato FROM BEALLITASOK"),
                  QStringList{QString("Saját Szerv|%1|0|1").arg(storedAfter)});
@@ -188,8 +199,8 @@ private slots:
         for (const QString& name : emptied)
             type(settings()->findChild<QLineEdit*>(name), QString());
         if (noPrinter)
-            settings()->ComboBox1->setCurrentIndex(-1);
-        QTest::mouseClick(settings()->SCButton1, Qt::LeftButton);
+            field<QComboBox>("ComboBox1")->setCurrentIndex(-1);
+        QTest::mouseClick(field<QPushButton>("SCButton1"), Qt::LeftButton);
         QCOMPARE(m_services->messages.texts, messages);
         QCOMPARE(QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(), focus);
         QCOMPARE(scalar("SELECT COUNT(*) FROM BEALLITASOK").toInt(), 0);
@@ -202,57 +213,57 @@ private slots:
         m_services->printers.current = -1;
         openSettings(0);
         fillValid();
-        QVERIFY(settings()->RadioButton1->isChecked());
-        settings()->RadioButton2->setChecked(true);
-        QTest::mouseClick(settings()->SCButton1, Qt::LeftButton);
+        QVERIFY(field<QRadioButton>("RadioButton1")->isChecked());
+        field<QRadioButton>("RadioButton2")->setChecked(true);
+        QTest::mouseClick(field<QPushButton>("SCButton1"), Qt::LeftButton);
         QCOMPARE(m_services->messages.texts, QStringList{kPrinter});
-        QVERIFY(settings()->Edit13->text().isEmpty());
+        QVERIFY(field("Edit13")->text().isEmpty());
         QCOMPARE(scalar("SELECT COUNT(*) FROM BEALLITASOK").toInt(), 0);
     }
 
     void deletingADigitEmptiesTheName()
     {
         openSettings(0);
-        type(settings()->Edit2, "100100");
-        QCOMPARE(settings()->Edit1->text(), QString("Saját Szerv"));
-        settings()->Edit2->setFocus();
-        settings()->Edit2->end(false);
-        QTest::keyClick(settings()->Edit2, Qt::Key_Backspace);
-        QVERIFY(settings()->Edit1->text().isEmpty());
+        type(field("Edit2"), "100100");
+        QCOMPARE(field("Edit1")->text(), QString("Saját Szerv"));
+        field("Edit2")->setFocus();
+        field("Edit2")->end(false);
+        QTest::keyClick(field("Edit2"), Qt::Key_Backspace);
+        QVERIFY(field("Edit1")->text().isEmpty());
         QVERIFY(m_asked.isEmpty());
     }
 
     void codesTakeSixDigitsOnly()
     {
         openSettings(0);
-        type(settings()->Edit2, "12a3b45678");
-        QCOMPARE(settings()->Edit2->text(), QString("123456"));
-        type(settings()->Edit5, "7x89");
-        QCOMPARE(settings()->Edit5->text(), QString("78"));
+        type(field("Edit2"), "12a3b45678");
+        QCOMPARE(field("Edit2")->text(), QString("123456"));
+        type(field("Edit5"), "7x89");
+        QCOMPARE(field("Edit5")->text(), QString("78"));
     }
 
     void unknownCodeDeclinedLeavesTheNameEmpty()
     {
         openSettings(0);
-        type(settings()->Edit2, "999999");
+        type(field("Edit2"), "999999");
         QCOMPARE(m_asked,
                  QStringList{"Tfrissites_rakerdezo_form: A szervek táblában nincs 999999 szervkódú tétel! "
                              "Akarja most frissíteni a szervek adatbázisát?"});
-        QVERIFY(settings()->Edit1->text().isEmpty());
+        QVERIFY(field("Edit1")->text().isEmpty());
         QVERIFY(settings()->isEnabled());
         QVERIFY(!app::appState().refreshFromSettings);
         QVERIFY(!ui::windows().adatbazis_form->isVisible());
-        type(settings()->Edit4, "200200");
-        QTest::mouseClick(settings()->SCButton1, Qt::LeftButton);
+        type(field("Edit4"), "200200");
+        QTest::mouseClick(field<QPushButton>("SCButton1"), Qt::LeftButton);
         QCOMPARE(m_services->messages.texts, QStringList{kName});
     }
 
     void marginChangeAsksAgainForAnUnknownAddressee()
     {
         openSettings(0);
-        type(settings()->Edit4, "300300");
+        type(field("Edit4"), "300300");
         QCOMPARE(m_asked.size(), 1);
-        type(settings()->Edit6, "11");
+        type(field("Edit6"), "11");
         QVERIFY(m_asked.size() >= 2);
         QVERIFY(m_asked.last().contains("300300"));
     }
@@ -262,12 +273,12 @@ private slots:
         exec("INSERT INTO SZERVEK_VERZIO (VERZIO_DATUMIDO) VALUES ('2012-10-16 14:05:33')");
         openSettings(0);
         m_answer = ConfirmDialog::Yes;
-        type(settings()->Edit4, "300300");
+        type(field("Edit4"), "300300");
         Tadatbazis_form* refresh = ui::windows().adatbazis_form;
         QVERIFY(refresh->isVisible());
         QCOMPARE(refresh->height(), 208);
-        QCOMPARE(refresh->Edit1->text(), QString("2012.10.16. 14:05:33"));
-        QVERIFY(!refresh->SCButton2->isEnabled());
+        QCOMPARE(control<QLineEdit>(refresh, "Edit1")->text(), QString("2012.10.16. 14:05:33"));
+        QVERIFY(!control<QPushButton>(refresh, "SCButton2")->isEnabled());
         QVERIFY(!settings()->isEnabled());
         QVERIFY(app::appState().refreshFromSettings);
 
@@ -276,7 +287,7 @@ private slots:
         refresh->close();
         QVERIFY(settings()->isEnabled());
         QVERIFY(!app::appState().refreshFromSettings);
-        QCOMPARE(settings()->Edit3->text(), QString("Új Szerv"));
+        QCOMPARE(field("Edit3")->text(), QString("Új Szerv"));
         QVERIFY(!ui::windows().form1->isVisible());
         refresh->showAllGroups();
     }

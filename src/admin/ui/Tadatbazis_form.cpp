@@ -1,15 +1,22 @@
 #include "Tadatbazis_form.h"
 
+#include "admin/DatabaseBackup.h"
+#include "admin/RegisterRefresh.h"
 #include "admin/ui/Tbeallitasok_form.h"
 #include "app/AppState.h"
-#include "app/DateTimeText.h"
+#include "app/ProgramEnd.h"
+#include "app/Services.h"
+#include "app/ui/ConfirmDialog.h"
 #include "app/ui/Guard.h"
 #include "app/ui/Look.h"
 #include "app/ui/TForm1.h"
 #include "app/ui/Windows.h"
 #include "store/DataModule.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -110,6 +117,12 @@ Tadatbazis_form::Tadatbazis_form(QWidget* parent) : QWidget(parent)
     SCButton5 = makeButton(SCGroupBox4, "SCButton5", QStringLiteral("Sorszám nullázás"));
     centreButton(SCGroupBox4, SCButton5);
 
+    connect(SCButton1, &QPushButton::clicked, this, &Tadatbazis_form::SCButton1Click);
+    connect(SCButton2, &QPushButton::clicked, this, &Tadatbazis_form::SCButton2Click);
+    connect(SCButton3, &QPushButton::clicked, this, &Tadatbazis_form::SCButton3Click);
+    connect(SCButton4, &QPushButton::clicked, this, &Tadatbazis_form::SCButton4Click);
+    connect(SCButton5, &QPushButton::clicked, this, &Tadatbazis_form::SCButton5Click);
+
     setFixedWidth(kWidth);
     showAllGroups();
 }
@@ -127,24 +140,192 @@ void Tadatbazis_form::showRefreshGroupOnly()
     setFixedHeight(kRefreshOnlyHeight);
 }
 
-void Tadatbazis_form::openForRefreshFromSettings()
+void Tadatbazis_form::prepareRefreshGroup()
 {
     Edit1->clear();
     Edit2->clear();
     SCButton2->setEnabled(false);
     JvGradientProgressBar1->hide();
     Label3->clear();
-    // The newest version, as the main menu shows it, should the table hold several.
-    store::Query& q = store::TDM1::instance().MyQuery3;
-    q.close();
-    q.setSql(QStringLiteral("SELECT * FROM SZERVEK_VERZIO ORDER BY VERZIO_DATUMIDO DESC"));
-    q.open();
-    Edit1->setText(q.isEmpty()
-                       ? QStringLiteral("Ismeretlen verzió!")
-                       : app::dateTimeText(q.value(0, QStringLiteral("VERZIO_DATUMIDO")).toDateTime()));
-    q.close();
+    Edit1->setText(admin::registerVersionText(store::TDM1::instance().MyQuery3));
+}
+
+void Tadatbazis_form::openFromMenu(const QString& programFolder)
+{
+    m_programFolder = programFolder;
+    if (m_importStartFolder.isEmpty())
+        m_importStartFolder = programFolder;
+    setZipLibraryFolder(programFolder);
+    showAllGroups();
+    prepareRefreshGroup();
+    show();
+}
+
+void Tadatbazis_form::openFromSettings()
+{
+    m_programFolder = app::appState().programFolder;
+    prepareRefreshGroup();
     showRefreshGroupOnly();
     show();
+}
+
+void Tadatbazis_form::SCButton1Click()
+{
+    const QString path =
+        app::fileDialogs().openFileName(QStringLiteral("Ms Excel (*.xls)"), QFileInfo(Edit2->text()).path());
+    if (path.isEmpty())
+        return;
+    Edit2->setText(path);
+    QApplication::processEvents();
+    const admin::RegisterFileCheck check = admin::checkRegisterFile(path, app::messages());
+    // A file that failed its check is never refreshed from, even after an earlier good one.
+    SCButton2->setEnabled(check.passed);
+    if (check.passed)
+        m_newVersion = check.version;
+    QApplication::processEvents();
+}
+
+void Tadatbazis_form::SCButton2Click()
+{
+    const std::optional<QString> question = admin::refreshQuestion(Edit1->text(), m_newVersion);
+    bool go = true;
+    if (question) {
+        ConfirmDialog* confirm = ui::windows().frissites_kerdezo_form;
+        confirm->setWindowTitle(QStringLiteral("Frissítés megerősítése"));
+        confirm->setFirstButtonCaption(QStringLiteral("Igen"));
+        confirm->setQuestion(*question);
+        go = confirm->ask() == ConfirmDialog::Yes;
+        if (!go)
+            SCButton2->setEnabled(true);
+    }
+    if (go)
+        ui::guarded([&] { refresh(); });
+    ui::windows().beallitasok_form->setEnabled(true);
+}
+
+void Tadatbazis_form::showProgress(int written, int total)
+{
+    if (JvGradientProgressBar1->isHidden()) {
+        JvGradientProgressBar1->setRange(0, total);
+        JvGradientProgressBar1->show();
+    }
+    JvGradientProgressBar1->setValue(written);
+    Label3->setText(QString::number(written) + u'/' + QString::number(total));
+    QApplication::processEvents();
+}
+
+void Tadatbazis_form::refresh()
+{
+    SCButton1->setEnabled(false);
+    SCButton2->setEnabled(false);
+    JvGradientProgressBar1->hide();
+    store::Query& q = store::TDM1::instance().MyQuery3;
+    try {
+        admin::refreshRegister(
+            q, Edit2->text(), m_newVersion, app::messages(),
+            [this](int written, int total) { showProgress(written, total); },
+            [this] {
+                SCButton2->setEnabled(true);
+                QApplication::processEvents();
+            });
+        Edit1->setText(admin::registerVersionText(q));
+    } catch (...) {
+        SCButton1->setEnabled(true);
+        SCButton2->setEnabled(true);
+        q.close();
+        throw;
+    }
+    SCButton1->setEnabled(true);
+    SCButton2->setEnabled(true);
+    q.close();
+}
+
+void Tadatbazis_form::SCButton3Click()
+{
+    ui::guarded([&] {
+        const QString name = admin::proposedBackupName(app::clock().now());
+        const admin::BackupFolder folder = admin::prepareBackupFolder(m_programFolder);
+        if (folder.creationFailed)
+            app::messages().inform(
+                QStringLiteral("Nem tudom létrehozni az \"adatbázis mentés\" könyvtárat!"));
+        const QString archive =
+            app::fileDialogs().saveFileName(QStringLiteral("zip (*.zip)"), folder.startFolder, name);
+        if (archive.isEmpty())
+            return;
+        bool saved = false;
+        try {
+            saved = admin::backupDatabase(store::TDM1::instance(), m_programFolder, archive);
+        } catch (const std::exception&) {
+            // The backup reopens the store itself; what failed is told below.
+            saved = false;
+        }
+        app::messages().inform(saved ? QStringLiteral("Adatbázis mentése sikerült!")
+                                     : QStringLiteral("Hiba az adatbázis mentése közben!"));
+    });
+}
+
+void Tadatbazis_form::SCButton4Click()
+{
+    ConfirmDialog* confirm = ui::windows().import_form;
+    confirm->setWindowTitle(QStringLiteral("Importálás megerősítése"));
+    confirm->setQuestion(
+        QStringLiteral("Valóban importálni szeretné az adatokat? FIGYELEM!!! Az eddigi adatok "
+                       "helyreállíthatatlanul felülíródnak!"));
+    const QString archive =
+        app::fileDialogs().openFileName(QStringLiteral("zip (*.zip)"), m_importStartFolder);
+    if (archive.isEmpty())
+        return;
+    m_importStartFolder = m_programFolder;
+    if (confirm->ask() != ConfirmDialog::Yes)
+        return;
+
+    store::TDM1& dm = store::TDM1::instance();
+    bool requested = false;
+    try {
+        // An archive that is no backup of this program is refused before anything is written.
+        if (admin::writeRestoreRequest(m_programFolder, archive)) {
+            admin::closeStoreForRestore(dm);
+            QApplication::processEvents();
+            app::messages().inform(
+                QStringLiteral("Adatbázis importálása sikerült, a program most be fog záródni!"));
+            requested = true;
+        }
+    } catch (const std::exception&) {
+        requested = false;
+    }
+    if (!requested)
+        app::messages().inform(QStringLiteral("Hiba az adatbázis visszatöltése közben!"));
+    ui::guarded([&] { admin::reopenStore(dm); });
+    if (!requested)
+        return;
+    app::requestRestartAfterEnd(m_programFolder);
+    app::endProgram();
+}
+
+void Tadatbazis_form::SCButton5Click()
+{
+    ConfirmDialog* confirm = ui::windows().import_form;
+    confirm->setWindowTitle(QStringLiteral("Sorszám nullázás megerősítése"));
+    confirm->setQuestion(QStringLiteral(
+        "Valóban ki szeretné nullázni a futárjegyzékek sorszámozását? FIGYELEM!!! Az eddigi adatok "
+        "helyreállíthatatlanul törlődnek! Ajánlott nullázás előtt mentést készíteni az Adatbázis exportálása "
+        "gombra kattintva!"));
+    if (confirm->ask() != ConfirmDialog::Yes)
+        return;
+    ui::guarded([&] {
+        const admin::ResetOutcome outcome =
+            admin::resetNumbering(store::TDM1::instance(), m_programFolder, app::clock().now());
+        if (!outcome.backedUp) {
+            app::messages().inform(QStringLiteral(
+                "Nem sikerült biztonsági mentést készíteni, ezért a sorszámozás nem lett kinullázva!"));
+            return;
+        }
+        app::messages().inform(outcome.failedStatement < 0
+                                   ? QStringLiteral("Futárjegyzékek sorszámozása kinullázva")
+                                   : QStringLiteral("Hiba történt!"));
+        app::messages().inform(QStringLiteral("A nullázás előtti adatok mentése: ") +
+                               QDir::toNativeSeparators(outcome.backupPath));
+    });
 }
 
 void Tadatbazis_form::showEvent(QShowEvent* event)
@@ -161,24 +342,8 @@ void Tadatbazis_form::closeEvent(QCloseEvent* event)
         QWidget::closeEvent(event);
         return;
     }
-    // Opened from the settings: fill their name fields from the register as it is now.
+    // Opened from the settings: they look their names up in the register as it is now.
     state.refreshFromSettings = false;
-    Tbeallitasok_form* settings = ui::windows().beallitasok_form;
-    ui::guarded([&] {
-        store::Query& q = store::TDM1::instance().MyQuery3;
-        auto lookUp = [&](QLineEdit* code, QLineEdit* name) {
-            if (code->text().size() != 6)
-                return;
-            q.close();
-            q.setSql(QStringLiteral("SELECT SZERVNEV FROM SZERVEK WHERE TKOD=:TKOD"));
-            q.setText(QStringLiteral("TKOD"), code->text());
-            q.open();
-            if (!q.isEmpty())
-                name->setText(q.value(0, QStringLiteral("SZERVNEV")).toString());
-        };
-        lookUp(settings->Edit2, settings->Edit1);
-        lookUp(settings->Edit4, settings->Edit3);
-    });
-    settings->setEnabled(true);
+    ui::windows().beallitasok_form->refreshNames();
     QWidget::closeEvent(event);
 }

@@ -3,18 +3,23 @@
 #include "admin/ui/Tadatbazis_form.h"
 #include "app/AppState.h"
 #include "app/Services.h"
+#include "app/StoredSettings.h"
 #include "app/ui/ConfirmDialog.h"
 #include "app/ui/Guard.h"
 #include "app/ui/Look.h"
 #include "app/ui/TForm1.h"
 #include "app/ui/Windows.h"
 #include "store/DataModule.h"
+#include "store/Organisations.h"
+#include "store/SettingsRow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -136,8 +141,10 @@ Tbeallitasok_form::Tbeallitasok_form(QWidget* parent) : QWidget(parent)
         row->addWidget(SCGroupBox5, 1);
     }
 
-    for (QLineEdit* edit : {Edit2, Edit4, Edit5, Edit6, Edit7, Edit8})
+    for (QLineEdit* edit : {Edit2, Edit4, Edit5, Edit6, Edit7, Edit8}) {
         digitsOnly(edit);
+        edit->installEventFilter(this);
+    }
 
     SCButton1 = new QPushButton(QStringLiteral("Mentés"), this);
     SCButton1->setObjectName(QStringLiteral("SCButton1"));
@@ -184,6 +191,63 @@ QString Tbeallitasok_form::current_printer_name()
     return position > 0 && position < names.size() ? names.at(position) : names.first();
 }
 
+void Tbeallitasok_form::openFromMenu()
+{
+    app::AppState& state = app::appState();
+    state.useDefaultPrinter = true;
+    clearTextBoxes();
+
+    const QStringList printers = app::printers().printerNames();
+    ComboBox1->clear();
+    ComboBox1->addItems(printers);
+    // An index outside the list (the first start asks for 5000) selects no printer.
+    ComboBox1->setCurrentIndex(
+        state.printerIndex >= 0 && state.printerIndex < printers.size() ? state.printerIndex : -1);
+    Edit13->setText(current_printer_name());
+
+    const std::optional<store::SettingsRow> row = store::readSettingsRow(store::TDM1::instance().MyQuery3);
+    if (!row) {
+        for (QLineEdit* margin : {Edit5, Edit6, Edit7, Edit8})
+            margin->setText(QStringLiteral("10"));
+    } else {
+        Edit2->setText(row->code);
+        Edit4->setText(row->defaultAddresseeCode);
+        Edit5->setText(QString::number(row->marginTop));
+        Edit6->setText(QString::number(row->marginBottom));
+        Edit7->setText(QString::number(row->marginLeft));
+        Edit8->setText(QString::number(row->marginRight));
+        state.useDefaultPrinter = app::defaultPrinterOptionChosen(row->defaultPrinterValue);
+    }
+    if (state.useDefaultPrinter)
+        RadioButton2->setChecked(true);
+    else
+        RadioButton1->setChecked(true);
+
+    // The names always come from the register, looked up from the codes, never the stored ones.
+    Edit1->clear();
+    Edit3->clear();
+
+    show();
+    QApplication::processEvents();
+    Edit2Change();
+    QApplication::processEvents();
+    Edit4Change();
+}
+
+void Tbeallitasok_form::refreshNames()
+{
+    ui::guarded([&] {
+        store::Query& q = store::TDM1::instance().MyQuery3;
+        for (const auto& [code, name] : {std::pair{Edit2, Edit1}, std::pair{Edit4, Edit3}}) {
+            if (code->text().size() != 6)
+                continue;
+            if (const std::optional<QString> found = store::organisationName(q, code->text()))
+                name->setText(*found);
+        }
+    });
+    setEnabled(true);
+}
+
 void Tbeallitasok_form::lookUpCode(QLineEdit* code, QLineEdit* name)
 {
     if (!isVisible())
@@ -193,16 +257,11 @@ void Tbeallitasok_form::lookUpCode(QLineEdit* code, QLineEdit* name)
             name->clear();
             return;
         }
-        store::Query& q = store::TDM1::instance().MyQuery3;
-        q.close();
-        q.setSql(QStringLiteral("SELECT SZERVNEV FROM SZERVEK WHERE TKOD=:TKOD"));
-        q.setText(QStringLiteral("TKOD"), code->text());
-        q.open();
-        if (!q.isEmpty()) {
-            name->setText(q.value(0, QStringLiteral("SZERVNEV")).toString());
+        if (const std::optional<QString> found =
+                store::organisationName(store::TDM1::instance().MyQuery3, code->text())) {
+            name->setText(*found);
             return;
         }
-        q.close();
         offerRegisterRefresh(code->text());
     });
 }
@@ -220,7 +279,7 @@ void Tbeallitasok_form::offerRegisterRefresh(const QString& code)
         return;
     }
     // The settings stay disabled until the refresh window is done with them.
-    ui::guarded([&] { ui::windows().adatbazis_form->openForRefreshFromSettings(); });
+    ui::guarded([&] { ui::windows().adatbazis_form->openFromSettings(); });
     if (!ui::windows().adatbazis_form->isVisible()) {
         app::appState().refreshFromSettings = false;
         setEnabled(true);
@@ -269,67 +328,39 @@ bool Tbeallitasok_form::checkBeforeSave()
 
 void Tbeallitasok_form::save()
 {
-    store::Query& q = store::TDM1::instance().MyQuery3;
-    // TAKAREKOS only keeps what was stored before (1 for a first row).
-    q.close();
-    q.setSql(QStringLiteral("SELECT * FROM BEALLITASOK"));
-    q.open();
-    const int thrifty = q.isEmpty() || q.value(0, QStringLiteral("TAKAREKOS")).toInt() != 0 ? 1 : 0;
-    q.close();
-
-    const int top = Edit5->text().toInt();
-    const int bottom = Edit6->text().toInt();
-    const int left = Edit7->text().toInt();
-    const int right = Edit8->text().toInt();
-    const bool useDefault = RadioButton2->isChecked();
-
-    q.setSql(QStringLiteral("TRUNCATE TABLE BEALLITASOK"));
-    q.execute();
-    q.close();
-    q.clearSql();
-    q.addLine(
-        QStringLiteral("INSERT INTO BEALLITASOK (NEV,SZERVKOD,NYOMTATO,TAKAREKOS,FUTARJEGYZEK_CIMZETTJE,"
-                       "FUTARJEGYZEK_CIMZETTJE_SZERVKOD,FELSO,ALSO,BAL,JOBB,FELSO_T,ALSO_T,BAL_T,JOBB_T,"
-                       "alapertelmezett_nyomtato)"));
-    q.addLine(
-        QStringLiteral("VALUES (:NEV,:SZERVKOD,:NYOMTATO,:TAKAREKOS,:FUTARJEGYZEK_CIMZETTJE,:FUTARJEGYZEK_"
-                       "CIMZETTJE_SZERVKOD,:FELSO,:ALSO,:BAL,:JOBB,:FELSO_T,:ALSO_T,:BAL_T,:JOBB_T,:"
-                       "alapertelmezett_nyomtato)"));
-    q.setText(QStringLiteral("NEV"), Edit1->text());
-    q.setText(QStringLiteral("SZERVKOD"), Edit2->text());
-    q.setInt(QStringLiteral("NYOMTATO"), ComboBox1->currentIndex());
-    q.setInt(QStringLiteral("TAKAREKOS"), thrifty);
-    q.setText(QStringLiteral("FUTARJEGYZEK_CIMZETTJE"), Edit3->text());
-    q.setText(QStringLiteral("FUTARJEGYZEK_CIMZETTJE_SZERVKOD"), Edit4->text());
-    q.setInt(QStringLiteral("FELSO"), top);
-    q.setInt(QStringLiteral("ALSO"), bottom);
-    q.setInt(QStringLiteral("BAL"), left);
-    q.setInt(QStringLiteral("JOBB"), right);
-    q.setInt(QStringLiteral("FELSO_T"), top);
-    q.setInt(QStringLiteral("ALSO_T"), bottom);
-    q.setInt(QStringLiteral("BAL_T"), left);
-    q.setInt(QStringLiteral("JOBB_T"), right);
-    q.setInt(QStringLiteral("alapertelmezett_nyomtato"), useDefault ? 1 : 0);
-    q.execute();
+    store::SettingsRow row;
+    row.name = Edit1->text();
+    row.code = Edit2->text();
+    row.printerIndex = ComboBox1->currentIndex();
+    row.defaultPrinterValue = RadioButton2->isChecked() ? 1 : 0;
+    row.defaultAddresseeName = Edit3->text();
+    row.defaultAddresseeCode = Edit4->text();
+    row.marginTop = Edit5->text().toInt();
+    row.marginBottom = Edit6->text().toInt();
+    row.marginLeft = Edit7->text().toInt();
+    row.marginRight = Edit8->text().toInt();
+    store::saveSettingsRow(store::TDM1::instance().MyQuery3, row);
 
     app::AppState& state = app::appState();
-    state.ownName = Edit1->text();
-    state.ownCode = Edit2->text();
-    state.printerIndex = ComboBox1->currentIndex();
-    state.useDefaultPrinter = useDefault;
-    state.defaultAddresseeName = Edit3->text();
-    state.defaultAddresseeCode = Edit4->text();
-    state.marginTop = top;
-    state.marginBottom = bottom;
-    state.marginLeft = left;
-    state.marginRight = right;
+    state.ownName = row.name;
+    state.ownCode = row.code;
+    state.printerIndex = row.printerIndex;
+    state.useDefaultPrinter = row.defaultPrinterValue == 1;
+    state.defaultAddresseeName = row.defaultAddresseeName;
+    state.defaultAddresseeCode = row.defaultAddresseeCode;
+    state.marginTop = row.marginTop;
+    state.marginBottom = row.marginBottom;
+    state.marginLeft = row.marginLeft;
+    state.marginRight = row.marginRight;
 
-    TForm1* menu = ui::windows().form1;
-    for (QPushButton* b :
-         {menu->SCButton1, menu->SCButton2, menu->SCButton3, menu->SCButton4, menu->SCButton5})
-        b->setEnabled(true);
+    ui::windows().form1->setListButtonsEnabled(true);
     setWindowTitle(QStringLiteral("Dispora - Beállítások"));
-    menu->show();
+    backToMenu();
+}
+
+void Tbeallitasok_form::backToMenu()
+{
+    ui::windows().form1->show();
     hide();
 }
 
@@ -342,8 +373,7 @@ void Tbeallitasok_form::SCButton1Click()
 
 void Tbeallitasok_form::SCButton2Click()
 {
-    ui::windows().form1->show();
-    hide();
+    backToMenu();
 }
 
 void Tbeallitasok_form::showEvent(QShowEvent* event)
@@ -356,4 +386,27 @@ void Tbeallitasok_form::closeEvent(QCloseEvent* event)
 {
     ui::windows().form1->show();
     QWidget::closeEvent(event);
+}
+
+void Tbeallitasok_form::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    m_minimise.follow(this, event);
+}
+
+bool Tbeallitasok_form::eventFilter(QObject* watched, QEvent* event)
+{
+    // Codes and margins take digits, Backspace and Enter; any other typed character is
+    // dropped. Keys without a character (arrows, Delete) and shortcuts keep working.
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+        const bool allowed = key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Return ||
+                             key->key() == Qt::Key_Enter ||
+                             (text.size() == 1 && text.at(0) >= u'0' && text.at(0) <= u'9');
+        if (!text.isEmpty() && !shortcut && !allowed)
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }

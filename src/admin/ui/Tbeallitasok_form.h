@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/ui/MinimiseTogether.h"
+
 #include <QWidget>
 
 class QComboBox;
@@ -16,6 +18,40 @@ class Tbeallitasok_form : public QWidget
 public:
     explicit Tbeallitasok_form(QWidget* parent = nullptr);
 
+    // Fills the window from the settings row and the system's printers and shows it, as
+    // the main menu's "Beállítások" does (also at the first start).
+    void openFromMenu();
+    // Looks both codes up in the register again (the refresh window is done) and enables
+    // the window; a code the register still lacks leaves its name as it was.
+    void refreshNames();
+
+    // The name of the printer at the system's current position, or of the first printer
+    // when that position is 0 or less; empty without printers.
+    static QString current_printer_name();
+
+public slots:
+    // Look the code up in the register and fill the name beside it (only while shown).
+    void Edit2Change();
+    void Edit4Change();
+    void SCButton1Click(); // "Mentés"
+    void SCButton2Click(); // "Mégsem"
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void clearTextBoxes();
+    void lookUpCode(QLineEdit* code, QLineEdit* name);
+    // Offers a register refresh for a code the register lacks.
+    void offerRegisterRefresh(const QString& code);
+    bool checkBeforeSave();
+    void save();
+    void backToMenu();
+
+public:                         // until every test reaches the controls by name
     QGroupBox* SCGroupBox1;     // "Saját adatok"
     QGroupBox* SCGroupBox2;     // "Alapértelmezett címzett beállítása"
     QGroupBox* SCGroupBox3;     // "Nyomtató beállítások"
@@ -36,28 +72,6 @@ public:
     QPushButton* SCButton1;     // "Mentés"
     QPushButton* SCButton2;     // "Mégsem"
 
-    // Empties every text box of the window.
-    void clearTextBoxes();
-
-    // The name of the printer at the system's current position, or of the first printer
-    // when that position is 0 or less; empty without printers.
-    static QString current_printer_name();
-
-public slots:
-    // Look the code up in the register and fill the name beside it (only while shown).
-    void Edit2Change();
-    void Edit4Change();
-    void SCButton1Click(); // "Mentés"
-    void SCButton2Click(); // "Mégsem"
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
 private:
-    void lookUpCode(QLineEdit* code, QLineEdit* name);
-    // Offers a register refresh for a code the register lacks.
-    void offerRegisterRefresh(const QString& code);
-    bool checkBeforeSave();
-    void save();
+    ui::MinimiseTogether m_minimise;
 };

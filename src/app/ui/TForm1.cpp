@@ -8,7 +8,6 @@
 #include "admin/ui/Tadatbazis_form.h"
 #include "admin/ui/Tbeallitasok_form.h"
 #include "app/AppState.h"
-#include "app/DateTimeText.h"
 #include "app/ProgramEnd.h"
 #include "app/Services.h"
 #include "lists/ui/ListWorkspace.h"
@@ -16,13 +15,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
 #include <QWindowStateChangeEvent>
@@ -153,53 +147,20 @@ void TForm1::SCButton5Click()
 void TForm1::SCButton6Click()
 {
     ui::guarded([&] {
-        app::AppState& state = app::appState();
-        Tbeallitasok_form* f = ui::windows().beallitasok_form;
-        state.useDefaultPrinter = true;
-        f->clearTextBoxes();
-
-        const QStringList printers = app::printers().printerNames();
-        f->ComboBox1->clear();
-        f->ComboBox1->addItems(printers);
-        f->ComboBox1->setCurrentIndex(
-            state.printerIndex >= 0 && state.printerIndex < printers.size() ? state.printerIndex : -1);
-        f->Edit13->setText(Tbeallitasok_form::current_printer_name());
-
-        store::Query& q = store::TDM1::instance().MyQuery3;
-        q.close();
-        q.setSql(QStringLiteral("SELECT * FROM BEALLITASOK"));
-        q.open();
-        if (q.isEmpty()) {
-            for (QLineEdit* margin : {f->Edit5, f->Edit6, f->Edit7, f->Edit8})
-                margin->setText(QStringLiteral("10"));
-        } else {
-            q.first();
-            f->Edit1->setText(q.value(QStringLiteral("NEV")).toString());
-            f->Edit2->setText(q.value(QStringLiteral("SZERVKOD")).toString());
-            f->Edit3->setText(q.value(QStringLiteral("FUTARJEGYZEK_CIMZETTJE")).toString());
-            f->Edit4->setText(q.value(QStringLiteral("FUTARJEGYZEK_CIMZETTJE_SZERVKOD")).toString());
-            f->Edit5->setText(QString::number(q.value(QStringLiteral("FELSO")).toInt()));
-            f->Edit6->setText(QString::number(q.value(QStringLiteral("ALSO")).toInt()));
-            f->Edit7->setText(QString::number(q.value(QStringLiteral("BAL")).toInt()));
-            f->Edit8->setText(QString::number(q.value(QStringLiteral("JOBB")).toInt()));
-            state.useDefaultPrinter = q.value(QStringLiteral("alapertelmezett_nyomtato")).toInt() != 0;
-        }
-        if (state.useDefaultPrinter)
-            f->RadioButton2->setChecked(true);
-        else
-            f->RadioButton1->setChecked(true);
-
-        // The names always come from the register, looked up from the codes.
-        f->Edit1->clear();
-        f->Edit3->clear();
-
-        f->show();
-        QApplication::processEvents();
-        f->Edit2Change();
-        QApplication::processEvents();
-        f->Edit4Change();
+        ui::windows().beallitasok_form->openFromMenu();
         hide();
     });
+}
+
+void TForm1::setListButtonsEnabled(bool enabled)
+{
+    for (QPushButton* b : {SCButton1, SCButton2, SCButton3, SCButton4, SCButton5})
+        b->setEnabled(enabled);
+}
+
+void TForm1::focusFirstList()
+{
+    SCButton1->setFocus();
 }
 
 void TForm1::SCButton7Click()
@@ -210,25 +171,7 @@ void TForm1::SCButton7Click()
 void TForm1::SCButton8Click()
 {
     ui::guarded([&] {
-        Tadatbazis_form* f = ui::windows().adatbazis_form;
-        f->setZipLibraryFolder(app::appState().programFolder);
-        f->showAllGroups();
-        f->Edit1->clear();
-        f->Edit2->clear();
-        f->SCButton2->setEnabled(false);
-        f->JvGradientProgressBar1->hide();
-        f->Label3->clear();
-
-        store::Query& q = store::TDM1::instance().MyQuery3;
-        q.close();
-        q.setSql(QStringLiteral("SELECT * FROM SZERVEK_VERZIO ORDER BY VERZIO_DATUMIDO DESC"));
-        q.open();
-        if (q.isEmpty())
-            f->Edit1->setText(QStringLiteral("Ismeretlen verzió!"));
-        else
-            f->Edit1->setText(app::dateTimeText(q.value(0, QStringLiteral("VERZIO_DATUMIDO")).toDateTime()));
-
-        f->show();
+        ui::windows().adatbazis_form->openFromMenu(app::appState().programFolder);
         hide();
     });
 }

@@ -22,6 +22,10 @@ public:
     QPushButton* SCButton8; // "Adatbázis műveletek"
     QPushButton* SCButton9; // "Névjegy"
 
+    // The five list buttons wait for the first saved settings.
+    void setListButtonsEnabled(bool enabled);
+    void focusFirstList();
+
     // The column of buttons centred on the window (also run at the hand-over).
     void layoutButtons();
     // Whether the program is minimised from the menu and waits to be restored.

@@ -148,16 +148,15 @@ void Tny_form::load_stored_settings()
         app::AppState& state = app::appState();
         TForm1* menu = ui::windows().form1;
         if (app::loadStoredSettings(store::TDM1::instance().MyQuery1, state)) {
-            menu->SCButton1->setFocus();
+            menu->focusFirstList();
             return;
         }
-        // First start: the lists wait until the settings are saved.
-        for (QPushButton* b :
-             {menu->SCButton1, menu->SCButton2, menu->SCButton3, menu->SCButton4, menu->SCButton5})
-            b->setEnabled(false);
+        // First start: the lists wait until the settings are saved. Without a stored row
+        // the settings open with the default-printer option selected; a current printer at
+        // the first place leaves the choice box empty, so the operator picks one.
+        menu->setListButtonsEnabled(false);
         const int current = app::printers().currentPrinterIndex();
         state.printerIndex = current > 0 ? current : 5000;
         menu->SCButton6Click();
-        ui::windows().beallitasok_form->RadioButton2->setChecked(true);
     });
 }
