@@ -1,5 +1,7 @@
 #include "ConfirmDialog.h"
 
+#include <QWindow>
+
 #include "Keyboard.h"
 #include "Look.h"
 
@@ -153,6 +155,10 @@ void ConfirmDialog::keyPressEvent(QKeyEvent* event)
 void ConfirmDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    // For an empty caption the window system would show the program's name; a blank
+    // keeps the title bar empty.
+    if (windowTitle().isEmpty() && windowHandle())
+        windowHandle()->setTitle(QStringLiteral(" "));
     ui::centreOnScreen(this);
 }
 
