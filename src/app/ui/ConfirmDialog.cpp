@@ -1,7 +1,5 @@
 #include "ConfirmDialog.h"
 
-#include <QWindow>
-
 #include "Keyboard.h"
 #include "Look.h"
 
@@ -10,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <algorithm>
 
 namespace {
