@@ -1,24 +1,34 @@
 #include "PendingRestore.h"
 
+#include "DatabaseBackup.h"
+#include "RestoreArchive.h"
+#include "TableFiles.h"
+#include "ZipReader.h"
+#include "ZipWriter.h"
+
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QStorageInfo>
 #include <QTextStream>
-#include <zip.h>
 
 namespace admin {
 
 namespace {
 
-struct ArchiveCloser
+PendingRestore::FreeSpace& freeSpaceMeasure()
 {
-    void operator()(zip_t* archive) const { zip_discard(archive); }
-};
-struct EntryCloser
+    static PendingRestore::FreeSpace measure;
+    return measure;
+}
+
+qint64 freeSpace(const QString& folder)
 {
-    void operator()(zip_file_t* entry) const { zip_fclose(entry); }
-};
+    if (freeSpaceMeasure())
+        return freeSpaceMeasure()(folder);
+    return QStorageInfo(folder).bytesAvailable();
+}
 
 QString firstLine(const QString& path, bool* ok)
 {
@@ -30,119 +40,229 @@ QString firstLine(const QString& path, bool* ok)
     return in.readLine();
 }
 
+QString damaged(const QString& detail)
+{
+    return QStringLiteral("a mentés sérült (%1)").arg(detail);
+}
+
+QString unwritable(const QString& path, const QString& detail)
+{
+    return QStringLiteral("nem írható a(z) %1 (%2)").arg(QDir::toNativeSeparators(path), detail);
+}
+
+bool hasFiles(const QString& folder)
+{
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    return it.hasNext();
+}
+
 } // namespace
 
-PendingRestore::PendingRestore(QString programFolder) : m_programFolder(std::move(programFolder)) {}
+PendingRestore::PendingRestore(QString programFolder, QDateTime now)
+    : m_programFolder(std::move(programFolder)), m_now(std::move(now))
+{
+    if (!m_programFolder.isEmpty() && !m_programFolder.endsWith(u'/'))
+        m_programFolder += u'/';
+}
 
 QString PendingRestore::targetName(const QString& entryName)
 {
-    if (entryName.isEmpty() || entryName.endsWith(u'/') || entryName.endsWith(u'\\'))
-        return QString();
-    // Archives made on Windows separate folders with backslashes; only the last part counts.
-    QString name = entryName;
-    const qsizetype cut = std::max(name.lastIndexOf(u'/'), name.lastIndexOf(u'\\'));
-    if (cut >= 0)
-        name = name.mid(cut + 1);
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") ||
-        name.contains(QChar(0)))
-        return QString();
-    return name;
+    return restoredName(entryName);
+}
+
+QString PendingRestore::stagingFolder(const QString& programFolder)
+{
+    QString folder = programFolder;
+    if (!folder.isEmpty() && !folder.endsWith(u'/'))
+        folder += u'/';
+    return folder + QStringLiteral("import_folyamatban/");
+}
+
+void PendingRestore::setFreeSpace(FreeSpace measure)
+{
+    freeSpaceMeasure() = std::move(measure);
+}
+
+void PendingRestore::fail(const QString& reason)
+{
+    m_error =
+        QStringLiteral("Az adatbázis visszatöltése a(z) %1 mentésből nem sikerült: %2. Az adatok "
+                       "változatlanok, a visszatöltést a program a következő indításkor újra megkísérli.")
+            .arg(QDir::toNativeSeparators(m_archive), reason);
 }
 
 PendingRestore::Outcome PendingRestore::apply()
 {
     m_error.clear();
+    m_savedCopy.clear();
+    m_staged.clear();
+    m_archive.clear();
     const QString request = m_programFolder + QStringLiteral("import.txt");
     if (!QFileInfo::exists(request))
         return Outcome::NoRequest;
     bool readable = false;
-    QString archive = firstLine(request, &readable);
+    const QString archive = firstLine(request, &readable).trimmed();
     if (!readable) {
-        m_error = QStringLiteral("cannot read %1").arg(request);
+        m_error = QStringLiteral("A visszatöltési kérés (%1) nem olvasható.")
+                      .arg(QDir::toNativeSeparators(request));
         return Outcome::Failed;
     }
-    archive = archive.trimmed();
     if (archive.isEmpty() || !QFileInfo(archive).isFile())
         return Outcome::Left;
+    m_archive = archive;
 
-    const QString target = m_programFolder + QStringLiteral("data/kovenda/");
-    if (!extract(archive, target))
+    const QString staging = stagingFolder(m_programFolder);
+    const QString target = databaseFolder(m_programFolder);
+    const bool done = stage(archive, staging) && saveCurrentFiles(target) && replace(staging, target);
+    QDir(staging).removeRecursively();
+    if (!done)
         return Outcome::Failed;
 
     // Emptied first, so that a request that cannot be deleted is at least harmless.
     {
         QFile file(request);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            m_error = QStringLiteral("cannot empty %1").arg(request);
+            m_error = QStringLiteral("Az adatbázis visszatöltése megtörtént, de a(z) %1 nem írható.")
+                          .arg(QDir::toNativeSeparators(request));
             return Outcome::Failed;
         }
     }
     if (!QFile::remove(request)) {
-        m_error = QStringLiteral("cannot delete %1").arg(request);
+        m_error = QStringLiteral("Az adatbázis visszatöltése megtörtént, de a(z) %1 nem törölhető.")
+                      .arg(QDir::toNativeSeparators(request));
         return Outcome::Failed;
     }
     return Outcome::Applied;
 }
 
-bool PendingRestore::extract(const QString& archivePath, const QString& targetFolder)
+bool PendingRestore::stage(const QString& archivePath, const QString& staging)
 {
-    int code = 0;
-    const QByteArray path = QFile::encodeName(archivePath);
-    std::unique_ptr<zip_t, ArchiveCloser> archive(zip_open(path.constData(), ZIP_RDONLY, &code));
-    if (!archive) {
-        zip_error_t error;
-        zip_error_init_with_code(&error, code);
-        m_error = QString::fromUtf8(zip_error_strerror(&error));
-        zip_error_fini(&error);
+    ZipReader archive;
+    if (!archive.open(archivePath)) {
+        fail(QStringLiteral("a fájl nem olvasható zip archívum (%1)").arg(archive.errorText()));
         return false;
     }
-    if (!QDir().mkpath(targetFolder)) {
-        m_error = QStringLiteral("cannot create %1").arg(targetFolder);
+    const std::vector<RestoredEntry> entries = restoredEntries(archive);
+    const QString reason = checkRestoredEntries(entries);
+    if (!reason.isEmpty()) {
+        fail(reason);
         return false;
     }
-    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
-    for (zip_int64_t i = 0; i < count; ++i) {
-        const char* rawName = zip_get_name(archive.get(), zip_uint64_t(i), ZIP_FL_ENC_GUESS);
-        if (!rawName) {
-            m_error = QString::fromUtf8(zip_strerror(archive.get()));
-            return false;
-        }
-        const QString name = targetName(QString::fromUtf8(rawName));
-        if (name.isEmpty())
+    qint64 needed = 0;
+    for (const RestoredEntry& entry : entries)
+        needed += entry.size;
+    const qint64 available = freeSpace(m_programFolder);
+    if (available >= 0 && needed > available) {
+        fail(QStringLiteral("nincs elég szabad hely a lemezen (%1 bájt kellene, %2 bájt szabad)")
+                 .arg(needed)
+                 .arg(available));
+        return false;
+    }
+
+    QDir(staging).removeRecursively();
+    if (!QDir().mkpath(staging)) {
+        fail(QStringLiteral("nem hozható létre a(z) %1 mappa").arg(QDir::toNativeSeparators(staging)));
+        return false;
+    }
+    std::vector<int> taken(archive.entries().size(), -1);
+    for (size_t i = 0; i < entries.size(); ++i)
+        taken[size_t(entries[i].index)] = int(i);
+    // Every entry is read through, so that a damaged one stops the restore before anything
+    // is replaced, whether it is taken or not.
+    for (int index = 0; index < int(archive.entries().size()); ++index) {
+        if (taken[size_t(index)] < 0) {
+            if (!archive.read(index, [](const char*, qint64) { return true; })) {
+                fail(damaged(archive.errorText()));
+                return false;
+            }
             continue;
-        std::unique_ptr<zip_file_t, EntryCloser> entry(zip_fopen_index(archive.get(), zip_uint64_t(i), 0));
-        if (!entry) {
-            m_error = QString::fromUtf8(zip_strerror(archive.get()));
+        }
+        const RestoredEntry& entry = entries[size_t(taken[size_t(index)])];
+        QFile out(staging + entry.target);
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            fail(unwritable(out.fileName(), out.errorString()));
             return false;
         }
-        // Written beside the target under a temporary name and renamed over it only when
-        // complete, so a failure never leaves a half-written table file behind.
-        QSaveFile out(targetFolder + name);
-        out.setDirectWriteFallback(false);
-        if (!out.open(QIODevice::WriteOnly)) {
-            m_error = out.errorString();
+        QString writeError;
+        const bool read = archive.read(index, [&](const char* data, qint64 size) {
+            if (out.write(data, size) == size)
+                return true;
+            writeError = out.errorString();
+            return false;
+        });
+        if (!read) {
+            fail(writeError.isEmpty() ? damaged(archive.errorText())
+                                      : unwritable(out.fileName(), writeError));
             return false;
         }
-        char buffer[64 * 1024];
-        for (;;) {
-            const zip_int64_t n = zip_fread(entry.get(), buffer, sizeof buffer);
-            if (n < 0) {
-                m_error = QString::fromUtf8(zip_file_strerror(entry.get()));
-                out.cancelWriting();
+        if (!out.flush()) {
+            fail(unwritable(out.fileName(), out.errorString()));
+            return false;
+        }
+        out.close();
+        m_staged << entry.target;
+    }
+    return true;
+}
+
+bool PendingRestore::saveCurrentFiles(const QString& databaseFolderPath)
+{
+    // Nothing to lose in an empty database folder.
+    if (!hasFiles(databaseFolderPath))
+        return true;
+    const BackupFolder folder = prepareBackupFolder(m_programFolder);
+    if (folder.creationFailed) {
+        fail(QStringLiteral("a jelenlegi adatok mentéséhez nem hozható létre az \"adatbazis_mentes\" mappa"));
+        return false;
+    }
+    const QString path = freshBackupPath(folder.startFolder, m_now);
+    const FolderArchive saved = archiveFolderFiles(databaseFolderPath, path);
+    if (!saved.ok()) {
+        fail(QStringLiteral("a jelenlegi adatok nem menthetők (%1)").arg(saved.error));
+        return false;
+    }
+    m_savedCopy = path;
+    return true;
+}
+
+bool PendingRestore::replace(const QString& staging, const QString& databaseFolderPath)
+{
+    if (!QDir().mkpath(databaseFolderPath)) {
+        fail(QStringLiteral("nem hozható létre a(z) %1 mappa")
+                 .arg(QDir::toNativeSeparators(databaseFolderPath)));
+        return false;
+    }
+    const QString previous = staging + QStringLiteral("elozo/");
+    if (!QDir().mkpath(previous)) {
+        fail(QStringLiteral("nem hozható létre a(z) %1 mappa").arg(QDir::toNativeSeparators(previous)));
+        return false;
+    }
+    // Each file is moved aside before the new one takes its place, so that a failure half
+    // way can put every old file back.
+    QStringList movedAside;
+    QStringList placed;
+    auto rollBack = [&] {
+        for (const QString& name : placed)
+            QFile::remove(databaseFolderPath + name);
+        for (const QString& name : movedAside)
+            QFile::rename(previous + name, databaseFolderPath + name);
+    };
+    for (const QString& name : m_staged) {
+        const QString current = databaseFolderPath + name;
+        if (QFileInfo::exists(current) || QFileInfo(current).isSymLink()) {
+            if (!QFile::rename(current, previous + name)) {
+                rollBack();
+                fail(QStringLiteral("a(z) %1 nem cserélhető").arg(QDir::toNativeSeparators(current)));
                 return false;
             }
-            if (n == 0)
-                break;
-            if (out.write(buffer, n) != n) {
-                m_error = out.errorString();
-                out.cancelWriting();
-                return false;
-            }
+            movedAside << name;
         }
-        if (!out.commit()) {
-            m_error = out.errorString();
+        if (!QFile::rename(staging + name, current)) {
+            rollBack();
+            fail(QStringLiteral("a(z) %1 nem cserélhető").arg(QDir::toNativeSeparators(current)));
             return false;
         }
+        placed << name;
     }
     return true;
 }
