@@ -1,4 +1,5 @@
 #include "app/InstanceGuard.h"
+#include "app/ProgramEnd.h"
 #include "app/TerminationSignals.h"
 #include "app/ui/GuiServices.h"
 #include "app/ui/Keyboard.h"
@@ -8,6 +9,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <optional>
 
 int main(int argc, char** argv)
 {
@@ -15,8 +17,8 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("Dispora"));
 
     // One copy per user logon: a second one leaves at once, silently.
-    app::InstanceGuard guard;
-    if (!guard.tryAcquire())
+    std::optional<app::InstanceGuard> guard(std::in_place);
+    if (!guard->tryAcquire())
         return 0;
 
     // The store's server paths are relative to the program's own folder.
@@ -38,5 +40,9 @@ int main(int argc, char** argv)
     dm.MyConnection1.close();
     store::Connection::shutdownServer();
     dm.ADOConnection2.close();
+    // After a restore request the next copy starts only now, so that it finds the guard and
+    // the folder lock free and applies the restore before it opens the store.
+    guard.reset();
+    app::startRequestedRestart();
     return 0;
 }
