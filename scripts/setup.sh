@@ -11,6 +11,7 @@ packages=(
     fonts-liberation
     python3-xlwt
     xvfb xauth poppler-utils zbar-tools
+    zip unzip
 )
 
 missing=()
