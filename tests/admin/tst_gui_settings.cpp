@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QWindow>
 
 using namespace testsupport;
 using testsupport::control;
@@ -266,6 +267,60 @@ private slots:
         type(field("Edit6"), "11");
         QVERIFY(m_asked.size() >= 2);
         QVERIFY(m_asked.last().contains("300300"));
+    }
+
+    void failedSaveKeepsThePreviousRowAndTheWindow()
+    {
+        exec("INSERT INTO BEALLITASOK (NEV,SZERVKOD,NYOMTATO,TAKAREKOS,FUTARJEGYZEK_CIMZETTJE,"
+             "FUTARJEGYZEK_CIMZETTJE_SZERVKOD,FELSO,ALSO,BAL,JOBB,alapertelmezett_nyomtato) VALUES "
+             "('Régi','100100',0,1,'Régi címzett','200200',10,10,10,10,1)");
+        const QStringList before = rows("SELECT * FROM BEALLITASOK");
+        openSettings(0);
+        fillValid();
+        bool failed = false; // only the save's insert fails, not the putting back
+        store::TDM1::instance().MyConnection1.setStatementFault(
+            [&failed](const QString& sql) -> std::optional<QString> {
+                if (!failed && sql.startsWith("INSERT INTO BEALLITASOK (NEV")) {
+                    failed = true;
+                    return QStringLiteral("Disk full");
+                }
+                return std::nullopt;
+            });
+        QTest::mouseClick(field<QPushButton>("SCButton1"), Qt::LeftButton);
+        store::TDM1::instance().MyConnection1.setStatementFault({});
+        QCOMPARE(rows("SELECT * FROM BEALLITASOK"), before);
+        QCOMPARE(m_services->messages.texts.size(), 1);
+        QVERIFY2(m_services->messages.texts[0].contains("Disk full"),
+                 qPrintable(m_services->messages.texts[0]));
+        QVERIFY(settings()->isVisible());
+        QVERIFY(!ui::windows().form1->isVisible());
+        QVERIFY(app::appState().ownName.isEmpty());
+    }
+
+    void minimisingTakesTheRefreshWindowAlong()
+    {
+        openSettings(0);
+        Tadatbazis_form* refresh = ui::windows().adatbazis_form;
+        refresh->openFromSettings();
+        settings()->showMinimized();
+        QTRY_VERIFY(refresh->isMinimized());
+        settings()->showNormal();
+        QTRY_VERIFY(!refresh->isMinimized());
+        QVERIFY(refresh->isVisible());
+        app::appState().refreshFromSettings = false;
+        refresh->hide();
+        refresh->showAllGroups();
+    }
+
+    void unknownCodeQuestionHasAnEmptyTitleBar()
+    {
+        ConfirmDialog* question = ui::windows().frissites_rakerdezo_form;
+        question->show();
+        QVERIFY(question->windowHandle());
+        // Qt puts the program's name into an empty title; the question shows none.
+        QCOMPARE(question->windowHandle()->title(), QString(" "));
+        QCOMPARE(question->windowTitle(), QString());
+        question->hide();
     }
 
     void unknownCodeAcceptedOpensTheRefreshAndComesBack()
