@@ -6,7 +6,7 @@ packages=(
     build-essential cmake pkg-config
     qt6-base-dev libgl-dev libqt6sql6-ibase
     libmariadbd-dev libmariadb-dev
-    firebird3.0-server-core firebird3.0-utils
+    firebird3.0-server-core firebird3.0-utils firebird-dev
     libzint-dev libfreexl-dev libzip-dev
     fonts-liberation
     python3-xlwt

@@ -2,8 +2,11 @@
 
 #include "Services.h"
 #include "store/DataModule.h"
+#include "store/FirebirdRestore.h"
 #include "store/LegacyMigration.h"
 #include "store/Upkeep.h"
+
+#include <QFileInfo>
 
 namespace app {
 
@@ -67,6 +70,31 @@ bool StartSequence::connect()
     return true;
 }
 
+QString StartSequence::unreadableLegacyMessage(const QString& file, const QString& reason, bool incomplete)
+{
+    QString text =
+        QStringLiteral("Az előző változat adatbázisa nem vehető át:\n%1\n\nOk: %2.\n\n").arg(file, reason);
+    if (incomplete)
+        text += QStringLiteral("A program ebből a fájlból egyetlen táblát sem írt felül.");
+    else
+        text += QStringLiteral(
+            "Ha a fájlt a program régebbi változata írta (Firebird 2.x), készítsen róla mentést a régi "
+            "Firebird gbak programjával (gbak -b adatok.fdb adatok.fbk), vegye ki az adatok.fdb fájlt a "
+            "program mappájából, és tegye a helyére az adatok.fbk mentést: a következő indítás visszatölti "
+            "és átveszi.");
+    text += QStringLiteral(" Az átvételt a program minden indításkor újra megpróbálja. Lépésenként: README, "
+                           "„Bringing over the earlier release's database”.");
+    return text;
+}
+
+QString StartSequence::unrestorableBackupMessage(const QString& file, const QString& reason)
+{
+    return QStringLiteral("Az előző változat adatbázisának mentése nem tölthető vissza:\n%1\n\nOk: %2.\n\n"
+                          "Az átvételt a program minden indításkor újra megpróbálja. Lépésenként: README, "
+                          "„Bringing over the earlier release's database”.")
+        .arg(file, reason);
+}
+
 void StartSequence::migrate()
 {
     store::Query& q = m_dm.MyQuery1;
@@ -77,11 +105,40 @@ void StartSequence::migrate()
     q.close();
     if (done)
         return;
-    m_migration.legacyDataFound = false;
-    for (const QString& table : store::LegacyMigration::copyOrder())
-        m_migration.copyTable(table);
-    if (m_migration.legacyDataFound)
-        m_migration.copyTable(QStringLiteral("SZERVEK"));
+
+    // A database of the old on-disk format comes as a backup, restored here by the
+    // current engine; the backup itself stays.
+    const QString database = m_migration.databaseFile();
+    const QString backup = QFileInfo(database).path() + QStringLiteral("/adatok.fbk");
+    if (!QFileInfo::exists(database) && QFileInfo::exists(backup)) {
+        try {
+            store::firebird::restoreBackup(backup, database);
+        } catch (const store::LegacyError& e) {
+            messages().inform(unrestorableBackupMessage(backup, e.message()));
+            throw;
+        }
+    }
+
+    struct CloseSource
+    {
+        store::LegacyMigration& migration;
+        ~CloseSource() { migration.closeSource(); }
+    } closeSource{m_migration};
+    try {
+        m_migration.legacyDataFound = false;
+        m_migration.checkTables();
+        for (const QString& table : store::LegacyMigration::copyOrder())
+            m_migration.copyTable(table);
+        if (m_migration.legacyDataFound)
+            m_migration.copyTable(QStringLiteral("SZERVEK"));
+    } catch (const store::LegacyError& e) {
+        // Without any legacy file there is nothing to tell; a file that is there but
+        // cannot be brought over is told of at every start until it is.
+        if (QFileInfo::exists(database))
+            messages().inform(unreadableLegacyMessage(database, e.message(),
+                                                      e.kind() == store::LegacyError::Kind::Incomplete));
+        throw;
+    }
     q.close();
     q.setSql(QStringLiteral("insert into frissites (frissites) values (1)"));
     q.execute();

@@ -27,6 +27,11 @@ public:
 
     static QString noStoreMessage();
     static QString inUseMessage();
+    // Shown once at a start whose migration finds the earlier release's database but
+    // cannot bring it over; `incomplete` when the file opened but lacks a table or column.
+    static QString unreadableLegacyMessage(const QString& file, const QString& reason, bool incomplete);
+    // Shown once at a start whose restore of the earlier release's backup fails.
+    static QString unrestorableBackupMessage(const QString& file, const QString& reason);
 
     // What the last run skipped because of an error (empty when nothing was skipped).
     QString skippedBecause() const { return m_skipped; }

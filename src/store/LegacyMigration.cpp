@@ -1,9 +1,9 @@
 #include "LegacyMigration.h"
 
+#include "FirebirdSource.h"
 #include "Query.h"
 #include "SqlError.h"
 
-#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace store {
@@ -75,32 +75,78 @@ bool marksLegacyData(const QString& table)
     return marking.contains(table);
 }
 
-// Until a reader of the legacy file format is built in, a present file cannot be read.
-class UnavailableSource : public LegacySource
+// Every name the values list binds, in order.
+QStringList parameterNames(const QString& values)
 {
-public:
-    explicit UnavailableSource(QString file) : m_file(std::move(file)) {}
-    ResultSet select(const QString&) override
-    {
-        if (!QFileInfo(m_file).isFile())
-            throw SqlError(QStringLiteral("The legacy database %1 does not exist").arg(m_file));
-        throw SqlError(
-            QStringLiteral("The legacy database %1 cannot be read: no reader for its format").arg(m_file));
-    }
+    static const QRegularExpression parameter(QStringLiteral(":([A-Za-z_][A-Za-z0-9_]*)"));
+    QStringList names;
+    for (auto it = parameter.globalMatch(values); it.hasNext();)
+        names << it.next().captured(1);
+    return names;
+}
 
-private:
-    QString m_file;
-};
+// The position of every bound column in the legacy columns; raises for a missing one.
+std::vector<size_t> columnPositions(const QString& table, const QStringList& names,
+                                    const std::vector<ResultColumn>& legacyColumns)
+{
+    std::vector<size_t> positions;
+    for (const QString& name : names) {
+        size_t c = 0;
+        while (c < legacyColumns.size() && legacyColumns[c].name.compare(name, Qt::CaseInsensitive) != 0)
+            ++c;
+        if (c == legacyColumns.size())
+            throw LegacyError(
+                QStringLiteral("%1 %2 táblából hiányzik %3 %4 oszlop")
+                    .arg(hungarianArticle(table), table, hungarianArticle(name), name.toUpper()),
+                LegacyError::Kind::Incomplete);
+        positions.push_back(c);
+    }
+    return positions;
+}
 
 } // namespace
+
+QString hungarianArticle(const QString& name)
+{
+    static const QString vowels = QStringLiteral("AEIOUÁÉÍÓÖŐÚÜŰ");
+    return !name.isEmpty() && vowels.contains(name.at(0).toUpper()) ? QStringLiteral("az")
+                                                                    : QStringLiteral("a");
+}
 
 LegacyMigration::LegacyMigration(Query& target) : m_target(target) {}
 
 LegacyMigration::~LegacyMigration() = default;
 
+void LegacyMigration::setDatabaseFile(const QString& path)
+{
+    if (path == m_databaseFile)
+        return;
+    m_databaseFile = path;
+    if (m_ownReader) {
+        m_source.reset();
+        m_ownReader = false;
+    }
+}
+
 void LegacyMigration::setSource(std::unique_ptr<LegacySource> source)
 {
     m_source = std::move(source);
+    m_ownReader = false;
+}
+
+LegacySource& LegacyMigration::source()
+{
+    if (!m_source) {
+        m_source = std::make_unique<FirebirdSource>(m_databaseFile);
+        m_ownReader = true;
+    }
+    return *m_source;
+}
+
+void LegacyMigration::closeSource()
+{
+    if (m_source)
+        m_source->close();
 }
 
 const QStringList& LegacyMigration::copyOrder()
@@ -121,44 +167,40 @@ const QStringList& LegacyMigration::copyOrder()
     return order;
 }
 
+void LegacyMigration::checkTables()
+{
+    QStringList tables = copyOrder();
+    tables << QStringLiteral("SZERVEK");
+    for (const QString& table : tables) {
+        const CopyRule rule = ruleFor(table);
+        const auto legacyColumns = source().columns(rule.select);
+        if (legacyColumns)
+            columnPositions(table, parameterNames(rule.values), *legacyColumns);
+    }
+}
+
 void LegacyMigration::copyTable(const QString& tableName)
 {
     const QString table = tableName.toUpper();
     const CopyRule rule = ruleFor(table);
-    if (!m_source)
-        m_source = std::make_unique<UnavailableSource>(m_databaseFile);
-    const ResultSet legacy = m_source->select(rule.select);
+    const ResultSet legacy = source().select(rule.select);
     if (legacy.rows.empty())
         return;
     if (marksLegacyData(table))
         legacyDataFound = true;
 
-    static const QRegularExpression parameter(QStringLiteral(":([A-Za-z_][A-Za-z0-9_]*)"));
-    QStringList names;
-    for (auto it = parameter.globalMatch(rule.values); it.hasNext();)
-        names << it.next().captured(1);
-    std::vector<int> columns;
-    for (const QString& name : names) {
-        int found = -1;
-        for (size_t c = 0; c < legacy.columns.size(); ++c) {
-            if (legacy.columns[c].name.compare(name, Qt::CaseInsensitive) == 0) {
-                found = int(c);
-                break;
-            }
-        }
-        if (found < 0)
-            throw SqlError(QStringLiteral("Column %1 not found in the legacy table %2").arg(name, table));
-        columns.push_back(found);
-    }
+    const QStringList names = parameterNames(rule.values);
     // Every column is found before the table is emptied, so a legacy table that lacks
     // one leaves the store's table as it was.
+    const std::vector<size_t> columns = columnPositions(table, names, legacy.columns);
     m_target.execute(QStringLiteral("truncate table ") + table);
+    const QString insert =
+        QStringLiteral("insert into ") + table + QStringLiteral(" ") + rule.columns + rule.values;
     for (const auto& row : legacy.rows) {
         m_target.close();
-        m_target.setSql(QStringLiteral("insert into ") + table + QStringLiteral(" ") + rule.columns +
-                        rule.values);
+        m_target.setSql(insert);
         for (qsizetype i = 0; i < names.size(); ++i)
-            m_target.setParam(names[i], row.at(size_t(columns[size_t(i)])));
+            m_target.setParam(names[i], row.at(columns[size_t(i)]));
         m_target.execute();
     }
 }
