@@ -2,6 +2,7 @@
 // 10,000 organisations. Prints the median and the slowest keystroke in milliseconds.
 #include "app/ui/Windows.h"
 #include "items/ui/Tkereso_form.h"
+#include "items/ui/Ttetelek_felvetele_form.h"
 #include "store/DataModule.h"
 #include "support/ProgramFolder.h"
 
@@ -13,6 +14,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
+
+using testsupport::control;
 
 namespace {
 
@@ -60,7 +63,8 @@ int main(int argc, char** argv)
     // register down to a few hundred rows and back.
     const QString word = QStringLiteral("kormány");
     std::vector<double> times;
-    for (QRadioButton* mode : {search->SCRadioButton1, search->SCRadioButton2}) {
+    for (QRadioButton* mode :
+         {control<QRadioButton>(search, "SCRadioButton1"), control<QRadioButton>(search, "SCRadioButton2")}) {
         mode->setChecked(true);
         QStringList texts;
         for (int n = 1; n <= word.size(); ++n)
@@ -70,8 +74,8 @@ int main(int argc, char** argv)
         for (const QString& text : texts) {
             QElapsedTimer timer;
             timer.start();
-            search->Edit2->setText(text);
-            search->DBGrid2->viewport()->repaint();
+            control<QLineEdit>(search, "Edit2")->setText(text);
+            control<QTableView>(search, "DBGrid2")->viewport()->repaint();
             times.push_back(double(timer.nsecsElapsed()) / 1e6);
         }
     }

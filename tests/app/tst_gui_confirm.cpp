@@ -1,5 +1,6 @@
 #include "app/ui/ConfirmDialog.h"
 #include "app/ui/Keyboard.h"
+#include "support/ProgramFolder.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -9,6 +10,8 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+
+using testsupport::control;
 
 namespace {
 
@@ -85,12 +88,12 @@ private slots:
         // Enter confirms even when "Mégsem" has the focus.
         int answer = askWhile(dialog.get(), [&] {
             shoot(dialog.get(), "confirm_" + dialog->objectName());
-            dialog->SCButton2->setFocus();
+            control<QPushButton>(dialog.get(), "SCButton2")->setFocus();
             QTest::keyClick(keyTarget(dialog.get()), Qt::Key_Return);
         });
         QCOMPARE(answer, 1);
         answer = askWhile(dialog.get(), [&] {
-            dialog->SCButton1->setFocus();
+            control<QPushButton>(dialog.get(), "SCButton1")->setFocus();
             QTest::keyClick(keyTarget(dialog.get()), Qt::Key_Escape);
         });
         QCOMPARE(answer, 2);
@@ -111,10 +114,12 @@ private slots:
     {
         QFETCH(Factory, factory);
         std::unique_ptr<ConfirmDialog> dialog(factory());
-        QCOMPARE(dialog->SCButton1->text(), QString("Igen"));
-        QCOMPARE(dialog->SCButton2->text(), QString("Mégsem"));
-        QCOMPARE(askWhile(dialog.get(), [&] { QTest::mouseClick(dialog->SCButton1, Qt::LeftButton); }), 1);
-        QCOMPARE(askWhile(dialog.get(), [&] { QTest::mouseClick(dialog->SCButton2, Qt::LeftButton); }), 2);
+        QPushButton* yes = control<QPushButton>(dialog.get(), "SCButton1");
+        QPushButton* no = control<QPushButton>(dialog.get(), "SCButton2");
+        QCOMPARE(yes->text(), QString("Igen"));
+        QCOMPARE(no->text(), QString("Mégsem"));
+        QCOMPARE(askWhile(dialog.get(), [&] { QTest::mouseClick(yes, Qt::LeftButton); }), 1);
+        QCOMPARE(askWhile(dialog.get(), [&] { QTest::mouseClick(no, Qt::LeftButton); }), 2);
         const int closed = askWhile(dialog.get(), [&] { dialog->close(); });
         QVERIFY(closed != 1);
         QVERIFY(!dialog->isVisible());
@@ -135,7 +140,7 @@ private slots:
             QTest::keyClick(keyTarget(dialog.get()), Qt::Key_Escape);
             stillOpen = dialog->isVisible();
             // Enter presses the focused button, whichever it is.
-            dialog->SCButton2->setFocus();
+            control<QPushButton>(dialog.get(), "SCButton2")->setFocus();
             QTest::keyClick(keyTarget(dialog.get()), Qt::Key_Return);
         });
         QVERIFY(stillOpen);
@@ -148,7 +153,7 @@ private slots:
         QCOMPARE(torles->objectName(), QString("Ttorles_form"));
         QCOMPARE(torles->windowTitle(), QString("Törlés megerősítése"));
         QCOMPARE(torles->question(), QString("Valóban törölni szeretné a kijelölt rekordot?"));
-        QVERIFY(torles->Label1->font().bold());
+        QVERIFY(control<QLabel>(torles.get(), "Label1")->font().bold());
         std::unique_ptr<ConfirmDialog> kerdezo(ConfirmDialog::createFrissitesKerdezo());
         QCOMPARE(kerdezo->windowTitle(), QString("Frissítés megerősítése"));
         std::unique_ptr<ConfirmDialog> rakerdezo(ConfirmDialog::createFrissitesRakerdezo());
@@ -166,9 +171,9 @@ private slots:
             dialog->setWindowTitle(caption);
             dialog->setQuestion(question);
             return askWhile(dialog.get(), [&] {
-                shown = {dialog->windowTitle(), dialog->Label1->text()};
+                shown = {dialog->windowTitle(), control<QLabel>(dialog.get(), "Label1")->text()};
                 shoot(dialog.get(), "confirm_import");
-                QTest::mouseClick(dialog->SCButton2, Qt::LeftButton);
+                QTest::mouseClick(control<QPushButton>(dialog.get(), "SCButton2"), Qt::LeftButton);
             });
         };
         const QString reset =
@@ -194,10 +199,11 @@ private slots:
         int needed = 0;
         int width = 0;
         askWhile(dialog.get(), [&] {
-            labelHeight = dialog->Label1->height();
-            needed = dialog->Label1->heightForWidth(dialog->Label1->width());
+            QLabel* question = control<QLabel>(dialog.get(), "Label1");
+            labelHeight = question->height();
+            needed = question->heightForWidth(question->width());
             width = dialog->width();
-            dialog->SCButton2->click();
+            control<QPushButton>(dialog.get(), "SCButton2")->click();
         });
         QCOMPARE(width, 343);
         QVERIFY2(labelHeight >= needed, qPrintable(QString("%1 < %2").arg(labelHeight).arg(needed)));

@@ -206,38 +206,41 @@ private slots:
         app::appState().printerIndex = 1;
         app::appState().useDefaultPrinter = true;
         Tbeallitasok_form* f = ui::windows().beallitasok_form;
-        f->Edit13->setText("régi szöveg");
+        control<QLineEdit>(f, "Edit13")->setText("régi szöveg");
         QTest::mouseClick(menuButton("SCButton6"), Qt::LeftButton);
         QTRY_VERIFY(f->isVisible());
         QVERIFY(!menu()->isVisible());
         QCOMPARE(f->windowTitle(), QString("Dispora - Beállítások"));
-        QCOMPARE(f->Edit2->text(), QString("100100"));
-        QCOMPARE(f->Edit1->text(), QString("Saját Szerv")); // from the register, not the stored name
-        QCOMPARE(f->Edit4->text(), QString("200200"));
-        QCOMPARE(f->Edit3->text(), QString("Címzett Szerv"));
-        QCOMPARE(f->Edit5->text(), QString("12"));
-        QCOMPARE(f->Edit6->text(), QString("15"));
-        QCOMPARE(f->Edit7->text(), QString("20"));
-        QCOMPARE(f->Edit8->text(), QString("25"));
-        QVERIFY(f->RadioButton1->isChecked());
+        QCOMPARE(control<QLineEdit>(f, "Edit2")->text(), QString("100100"));
+        QCOMPARE(control<QLineEdit>(f, "Edit1")->text(),
+                 QString("Saját Szerv")); // from the register, not the stored name
+        QCOMPARE(control<QLineEdit>(f, "Edit4")->text(), QString("200200"));
+        QCOMPARE(control<QLineEdit>(f, "Edit3")->text(), QString("Címzett Szerv"));
+        QCOMPARE(control<QLineEdit>(f, "Edit5")->text(), QString("12"));
+        QCOMPARE(control<QLineEdit>(f, "Edit6")->text(), QString("15"));
+        QCOMPARE(control<QLineEdit>(f, "Edit7")->text(), QString("20"));
+        QCOMPARE(control<QLineEdit>(f, "Edit8")->text(), QString("25"));
+        QVERIFY(control<QRadioButton>(f, "RadioButton1")->isChecked());
         QVERIFY(!app::appState().useDefaultPrinter);
-        QCOMPARE(f->ComboBox1->currentIndex(), 1);
-        QCOMPARE(f->Edit13->text(), QString("Iroda"));
+        QCOMPARE(control<QComboBox>(f, "ComboBox1")->currentIndex(), 1);
+        QCOMPARE(control<QLineEdit>(f, "Edit13")->text(), QString("Iroda"));
         shoot(f, "settings_filled");
     }
 
     void settingsWithoutRowOfferTheDefaults()
     {
         Tbeallitasok_form* f = ui::windows().beallitasok_form;
-        f->Edit2->setText("123");
-        f->RadioButton1->setChecked(true);
+        control<QLineEdit>(f, "Edit2")->setText("123");
+        control<QRadioButton>(f, "RadioButton1")->setChecked(true);
         QTest::mouseClick(menuButton("SCButton6"), Qt::LeftButton);
         QTRY_VERIFY(f->isVisible());
-        for (QLineEdit* margin : {f->Edit5, f->Edit6, f->Edit7, f->Edit8})
+        for (QLineEdit* margin : {control<QLineEdit>(f, "Edit5"), control<QLineEdit>(f, "Edit6"),
+                                  control<QLineEdit>(f, "Edit7"), control<QLineEdit>(f, "Edit8")})
             QCOMPARE(margin->text(), QString("10"));
-        for (QLineEdit* e : {f->Edit1, f->Edit2, f->Edit3, f->Edit4})
+        for (QLineEdit* e : {control<QLineEdit>(f, "Edit1"), control<QLineEdit>(f, "Edit2"),
+                             control<QLineEdit>(f, "Edit3"), control<QLineEdit>(f, "Edit4")})
             QVERIFY(e->text().isEmpty());
-        QVERIFY(f->RadioButton2->isChecked());
+        QVERIFY(control<QRadioButton>(f, "RadioButton2")->isChecked());
         QVERIFY(app::appState().useDefaultPrinter);
     }
 
@@ -259,8 +262,8 @@ private slots:
         QTest::mouseClick(menuButton("SCButton6"), Qt::LeftButton);
         Tbeallitasok_form* f = ui::windows().beallitasok_form;
         QTRY_VERIFY(f->isVisible());
-        QCOMPARE(f->ComboBox1->count(), 2);
-        QCOMPARE(f->ComboBox1->currentIndex(), selected);
+        QCOMPARE(control<QComboBox>(f, "ComboBox1")->count(), 2);
+        QCOMPARE(control<QComboBox>(f, "ComboBox1")->currentIndex(), selected);
     }
 
     void printerInUseIsTheCurrentOrTheFirst_data()
@@ -278,7 +281,7 @@ private slots:
         m_services->printers.current = current;
         QTest::mouseClick(menuButton("SCButton6"), Qt::LeftButton);
         QTRY_VERIFY(ui::windows().beallitasok_form->isVisible());
-        QCOMPARE(ui::windows().beallitasok_form->Edit13->text(), shown);
+        QCOMPARE(control<QLineEdit>(ui::windows().beallitasok_form, "Edit13")->text(), shown);
     }
 
     void settingsGiveTheMenuBack_data()
@@ -296,7 +299,7 @@ private slots:
         if (byCloseBox)
             f->close();
         else
-            QTest::mouseClick(f->SCButton2, Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(f, "SCButton2"), Qt::LeftButton);
         QVERIFY(!f->isVisible());
         QVERIFY(menu()->isVisible());
         QCOMPARE(m_ends, 0);
@@ -334,27 +337,29 @@ private slots:
                  {{"V", QDateTime::fromString(v, "yyyy-MM-dd HH:mm:ss")}});
         Tadatbazis_form* f = ui::windows().adatbazis_form;
         f->showRefreshGroupOnly();
-        f->Edit2->setText("C:/régi/Szervek.xls");
-        f->SCButton2->setEnabled(true);
-        f->JvGradientProgressBar1->show();
-        f->Label3->setText("17/250");
+        control<QLineEdit>(f, "Edit2")->setText("C:/régi/Szervek.xls");
+        control<QPushButton>(f, "SCButton2")->setEnabled(true);
+        control<QProgressBar>(f, "JvGradientProgressBar1")->show();
+        control<QLabel>(f, "Label3")->setText("17/250");
         QTest::mouseClick(menuButton("SCButton8"), Qt::LeftButton);
         QTRY_VERIFY(f->isVisible());
         QVERIFY(!menu()->isVisible());
         QCOMPARE(f->windowTitle(), QString("Adatbázis műveletek"));
-        QCOMPARE(f->Edit1->text(), shown);
-        QVERIFY(f->Edit2->text().isEmpty());
-        QVERIFY(!f->SCButton2->isEnabled());
-        QVERIFY(!f->JvGradientProgressBar1->isVisible());
-        QVERIFY(f->Label3->text().isEmpty());
+        QCOMPARE(control<QLineEdit>(f, "Edit1")->text(), shown);
+        QVERIFY(control<QLineEdit>(f, "Edit2")->text().isEmpty());
+        QVERIFY(!control<QPushButton>(f, "SCButton2")->isEnabled());
+        QVERIFY(!control<QProgressBar>(f, "JvGradientProgressBar1")->isVisible());
+        QVERIFY(control<QLabel>(f, "Label3")->text().isEmpty());
         QCOMPARE(f->height(), 450);
         QCOMPARE(f->zipLibraryFolder(), app::appState().programFolder);
-        for (QGroupBox* g : {f->SCGroupBox1, f->SCGroupBox2, f->SCGroupBox3, f->SCGroupBox4}) {
+        for (QGroupBox* g : {control<QGroupBox>(f, "SCGroupBox1"), control<QGroupBox>(f, "SCGroupBox2"),
+                             control<QGroupBox>(f, "SCGroupBox3"), control<QGroupBox>(f, "SCGroupBox4")}) {
             QVERIFY(g->isVisible());
             QVERIFY2(g->geometry().bottom() < f->height(), qPrintable(g->title()));
         }
-        QCOMPARE(f->SCGroupBox2->title(), QString("Adatbázis exportálás (biztonsági másolat készítése)"));
-        QCOMPARE(f->SCGroupBox3->title(),
+        QCOMPARE(control<QGroupBox>(f, "SCGroupBox2")->title(),
+                 QString("Adatbázis exportálás (biztonsági másolat készítése)"));
+        QCOMPARE(control<QGroupBox>(f, "SCGroupBox3")->title(),
                  QString("Adatbázis importálás (visszatöltés biztonsági másolatból)"));
         shoot(f, "database_operations");
         f->close();
@@ -366,8 +371,8 @@ private slots:
         Tadatbazis_form* f = ui::windows().adatbazis_form;
         f->showRefreshGroupOnly();
         QCOMPARE(f->height(), 208);
-        QVERIFY(f->SCGroupBox1->geometry().bottom() < 208);
-        QVERIFY(f->SCGroupBox2->geometry().top() >= 208);
+        QVERIFY(control<QGroupBox>(f, "SCGroupBox1")->geometry().bottom() < 208);
+        QVERIFY(control<QGroupBox>(f, "SCGroupBox2")->geometry().top() >= 208);
         f->showAllGroups();
     }
 
@@ -392,10 +397,10 @@ private slots:
         QVERIFY(about->isVisible());
         QVERIFY(!menu()->isVisible());
         QCOMPARE(about->windowTitle(), QString("Dispora program névjegye"));
-        QCOMPARE(about->Label1->text(), QString("Dispora"));
-        QVERIFY(about->Label1->font().bold());
-        QCOMPARE(about->Label2->text(), QString("Verzió 2.1.3 (2012-10-16)"));
-        QVERIFY(!about->Image1->pixmap().isNull());
+        QCOMPARE(control<QLabel>(about, "Label1")->text(), QString("Dispora"));
+        QVERIFY(control<QLabel>(about, "Label1")->font().bold());
+        QCOMPARE(control<QLabel>(about, "Label2")->text(), QString("Verzió 2.1.3 (2012-10-16)"));
+        QVERIFY(!control<QLabel>(about, "Image1")->pixmap().isNull());
         shoot(about, "about_box");
         about->close();
         QVERIFY(menu()->isVisible());

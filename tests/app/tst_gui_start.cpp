@@ -49,8 +49,10 @@ class TestGuiStart : public QObject
     void start()
     {
         Tny_form* ny = opening();
-        ny->JvGradientProgressBar1->setValue(50);
-        for (QWidget* w : std::initializer_list<QWidget*>{ny->Image1, ny->Label1, ny->JvGradientProgressBar1})
+        control<QProgressBar>(ny, "JvGradientProgressBar1")->setValue(50);
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{control<QLabel>(ny, "Image1"), control<QLabel>(ny, "Label1"),
+                                             control<QProgressBar>(ny, "JvGradientProgressBar1")})
             w->show();
         ny->FormCreate(programFolder());
         ny->show();
@@ -104,7 +106,7 @@ private slots:
         QList<int> values;
         QList<int> atOpen;
         dm().MyConnection1.close();
-        QProgressBar* bar = opening()->JvGradientProgressBar1;
+        QProgressBar* bar = control<QProgressBar>(opening(), "JvGradientProgressBar1");
         dm().MyConnection1.setOpenFault([&]() -> std::optional<QString> {
             atOpen << bar->value();
             return std::nullopt;
@@ -153,12 +155,15 @@ private slots:
         for (int n = 6; n <= 9; ++n)
             QVERIFY(menuButton(n)->isEnabled());
         QCOMPARE(app::appState().printerIndex, printerIndex);
-        for (QLineEdit* margin : {settings->Edit5, settings->Edit6, settings->Edit7, settings->Edit8})
+        for (QLineEdit* margin :
+             {control<QLineEdit>(settings, "Edit5"), control<QLineEdit>(settings, "Edit6"),
+              control<QLineEdit>(settings, "Edit7"), control<QLineEdit>(settings, "Edit8")})
             QCOMPARE(margin->text(), QString("10"));
-        QVERIFY(settings->RadioButton2->isChecked());
-        QCOMPARE(settings->ComboBox1->count(), 2);
-        QCOMPARE(settings->ComboBox1->currentIndex(), printerIndex == 5000 ? -1 : printerIndex);
-        QCOMPARE(settings->Edit13->text(), printerInUse);
+        QVERIFY(control<QRadioButton>(settings, "RadioButton2")->isChecked());
+        QCOMPARE(control<QComboBox>(settings, "ComboBox1")->count(), 2);
+        QCOMPARE(control<QComboBox>(settings, "ComboBox1")->currentIndex(),
+                 printerIndex == 5000 ? -1 : printerIndex);
+        QCOMPARE(control<QLineEdit>(settings, "Edit13")->text(), printerInUse);
         QVERIFY(dm().ADOConnection2.isOpen());
         QVERIFY(m_services->messages.texts.isEmpty());
         QCOMPARE(m_ends, 0);
@@ -175,7 +180,8 @@ private slots:
         QTRY_VERIFY(ui::windows().form1->isVisible());
         QVERIFY(!ui::windows().beallitasok_form->isVisible());
         QVERIFY(!opening()->isVisible());
-        QVERIFY(!opening()->Image1->isVisible() && !opening()->JvGradientProgressBar1->isVisible());
+        QVERIFY(!control<QLabel>(opening(), "Image1")->isVisible() &&
+                !control<QProgressBar>(opening(), "JvGradientProgressBar1")->isVisible());
         const app::AppState& s = app::appState();
         QCOMPARE(s.ownName, QString("Országos Iroda"));
         QCOMPARE(s.ownCode, QString("100100"));

@@ -45,7 +45,7 @@ void addOrganisation(const QString& code, const QString& name, int classifiedOnl
 QStringList shownNames()
 {
     QStringList out;
-    QAbstractItemModel* model = search()->DBGrid2->model();
+    QAbstractItemModel* model = control<QTableView>(search(), "DBGrid2")->model();
     for (int row = 0; row < model->rowCount(); ++row)
         out << model->index(row, 1).data().toString();
     return out;
@@ -60,7 +60,7 @@ void type(QWidget* widget, const QString& text)
 
 QString addressee()
 {
-    return entry()->Edit4->currentText();
+    return control<QComboBox>(entry(), "Edit4")->currentText();
 }
 
 void shoot(QWidget* window, const QString& name)
@@ -73,7 +73,7 @@ void shoot(QWidget* window, const QString& name)
 // "Keresés" in the entry dialog; returns once the window has settled.
 void openSearch()
 {
-    entry()->BitBtn6->click();
+    control<QPushButton>(entry(), "BitBtn6")->click();
     QTest::qWait(20);
 }
 
@@ -108,14 +108,14 @@ private slots:
         entry()->configure_for_list_kind();
         entry()->open_for_entry();
         QTRY_VERIFY(entry()->isActiveWindow());
-        entry()->Edit4->setEditText("Előző címzett");
-        QTRY_VERIFY(entry()->Edit4->hasFocus());
+        control<QComboBox>(entry(), "Edit4")->setEditText("Előző címzett");
+        QTRY_VERIFY(control<QComboBox>(entry(), "Edit4")->hasFocus());
     }
     void cleanup()
     {
         search()->hide();
         entry()->hide();
-        search()->SCRadioButton1->setChecked(true);
+        control<QRadioButton>(search(), "SCRadioButton1")->setChecked(true);
         // The operator turns to another window in between, so the next showing of the
         // entry dialog activates it afresh.
         m_elsewhere.show();
@@ -137,49 +137,49 @@ private slots:
     void openedFromTheEntryDialog()
     {
         QFETCH(QString, how);
-        search()->Edit2->setText("maradék");
+        control<QLineEdit>(search(), "Edit2")->setText("maradék");
         if (how == "button") {
             openSearch();
         } else if (how == "double") {
-            QWidget* field = entry()->Edit4->lineEdit();
+            QWidget* field = control<QComboBox>(entry(), "Edit4")->lineEdit();
             QTest::mouseDClick(field, Qt::LeftButton, {}, field->rect().center());
         } else {
-            entry()->Edit4->setEditText(QString());
-            QTest::keyClick(entry()->Edit4->lineEdit(), Qt::Key_Return);
+            control<QComboBox>(entry(), "Edit4")->setEditText(QString());
+            QTest::keyClick(control<QComboBox>(entry(), "Edit4")->lineEdit(), Qt::Key_Return);
         }
         QVERIFY(search()->isVisible());
         QVERIFY(!entry()->isEnabled());
-        QCOMPARE(search()->Edit2->text(), QString());
+        QCOMPARE(control<QLineEdit>(search(), "Edit2")->text(), QString());
         QCOMPARE(shownNames(), kAll);
-        QTRY_VERIFY(search()->Edit2->hasFocus());
+        QTRY_VERIFY(control<QLineEdit>(search(), "Edit2")->hasFocus());
     }
 
     void openingLaysOutAndListsTheRegister()
     {
         Tkereso_form* s = search();
-        s->Edit2->setText("maradék");
-        s->SCRadioButton2->setChecked(true);
+        control<QLineEdit>(s, "Edit2")->setText("maradék");
+        control<QRadioButton>(s, "SCRadioButton2")->setChecked(true);
         openSearch();
         QVERIFY(s->isVisible());
         QVERIFY(!entry()->isEnabled());
         QCOMPARE(s->windowTitle(), QString("Címzett keresése"));
         QCOMPARE(s->size(), QSize(1016, 550));
-        QCOMPARE(s->Label3->text(), QString("keresendő:"));
-        QCOMPARE(s->SCRadioButton1->text(), QString("tartalmazza"));
-        QCOMPARE(s->SCRadioButton2->text(), QString("kezdődik"));
-        QCOMPARE(s->SCButton3->text(), QString("Ok <ENTER>"));
-        QCOMPARE(s->SCButton4->text(), QString("Mégsem <ESC>"));
-        QCOMPARE(s->Edit2->text(), QString());
-        QVERIFY(s->SCRadioButton2->isChecked()); // kept from the last use
+        QCOMPARE(control<QLabel>(s, "Label3")->text(), QString("keresendő:"));
+        QCOMPARE(control<QRadioButton>(s, "SCRadioButton1")->text(), QString("tartalmazza"));
+        QCOMPARE(control<QRadioButton>(s, "SCRadioButton2")->text(), QString("kezdődik"));
+        QCOMPARE(control<QPushButton>(s, "SCButton3")->text(), QString("Ok <ENTER>"));
+        QCOMPARE(control<QPushButton>(s, "SCButton4")->text(), QString("Mégsem <ESC>"));
+        QCOMPARE(control<QLineEdit>(s, "Edit2")->text(), QString());
+        QVERIFY(control<QRadioButton>(s, "SCRadioButton2")->isChecked()); // kept from the last use
         QCOMPARE(shownNames(), kAll);
-        QTRY_VERIFY(s->Edit2->hasFocus());
+        QTRY_VERIFY(control<QLineEdit>(s, "Edit2")->hasFocus());
 
-        QCOMPARE(s->SCButton3->x(), (s->width() - 165) / 2);
-        QCOMPARE(s->SCButton4->x(), s->SCButton3->x() + 240);
-        QCOMPARE(s->DBGrid2->x(), 1);
-        QCOMPARE(s->DBGrid2->width(), s->width() - 2);
+        QCOMPARE(control<QPushButton>(s, "SCButton3")->x(), (s->width() - 165) / 2);
+        QCOMPARE(control<QPushButton>(s, "SCButton4")->x(), control<QPushButton>(s, "SCButton3")->x() + 240);
+        QCOMPARE(control<QTableView>(s, "DBGrid2")->x(), 1);
+        QCOMPARE(control<QTableView>(s, "DBGrid2")->width(), s->width() - 2);
 
-        QTableView* grid = s->DBGrid2;
+        QTableView* grid = control<QTableView>(s, "DBGrid2");
         QStringList titles;
         for (int c = 0; c < grid->model()->columnCount(); ++c)
             titles << grid->model()->headerData(c, Qt::Horizontal).toString();
@@ -216,64 +216,64 @@ private slots:
         QFETCH(bool, startsWith);
         QFETCH(QString, typed);
         QFETCH(QStringList, expected);
-        search()->SCRadioButton2->setChecked(startsWith);
+        control<QRadioButton>(search(), "SCRadioButton2")->setChecked(startsWith);
         openSearch();
-        QTRY_VERIFY(search()->Edit2->hasFocus());
-        type(search()->Edit2, typed);
-        QCOMPARE(search()->Edit2->text(), typed);
+        QTRY_VERIFY(control<QLineEdit>(search(), "Edit2")->hasFocus());
+        type(control<QLineEdit>(search(), "Edit2"), typed);
+        QCOMPARE(control<QLineEdit>(search(), "Edit2")->text(), typed);
         QCOMPARE(shownNames(), expected);
-        QCOMPARE(search()->DBGrid2->columnWidth(1), 390);
+        QCOMPARE(control<QTableView>(search(), "DBGrid2")->columnWidth(1), 390);
         // Deleting the text lists the whole register again.
-        search()->Edit2->clear();
+        control<QLineEdit>(search(), "Edit2")->clear();
         QCOMPARE(shownNames(), kAll);
     }
 
     void switchingTheRadioButtonSearchesAgain()
     {
         openSearch();
-        search()->Edit2->setText("árvíz");
+        control<QLineEdit>(search(), "Edit2")->setText("árvíz");
         QCOMPARE(shownNames().size(), 3);
-        QTest::mouseClick(search()->SCRadioButton2, Qt::LeftButton);
-        QVERIFY(search()->SCRadioButton2->isChecked());
+        QTest::mouseClick(control<QRadioButton>(search(), "SCRadioButton2"), Qt::LeftButton);
+        QVERIFY(control<QRadioButton>(search(), "SCRadioButton2")->isChecked());
         QCOMPARE(shownNames(), (QStringList{"Árvíz Igazgatóság", "árvízvédelmi hivatal"}));
-        QTest::mouseClick(search()->SCRadioButton1, Qt::LeftButton);
+        QTest::mouseClick(control<QRadioButton>(search(), "SCRadioButton1"), Qt::LeftButton);
         QCOMPARE(shownNames().size(), 3);
-        QCOMPARE(search()->Edit2->text(), QString("árvíz"));
+        QCOMPARE(control<QLineEdit>(search(), "Edit2")->text(), QString("árvíz"));
     }
 
     void arrowKeysMoveBetweenFieldAndGrid()
     {
         Tkereso_form* s = search();
         openSearch();
-        QTRY_VERIFY(s->Edit2->hasFocus());
-        QTest::keyClick(s->Edit2, Qt::Key_Down);
-        QVERIFY(s->DBGrid2->hasFocus());
-        QCOMPARE(s->DBGrid2->currentIndex().row(), 0);
-        QTest::keyClick(s->DBGrid2, Qt::Key_Down);
-        QTest::keyClick(s->DBGrid2, Qt::Key_Down);
-        QCOMPARE(s->DBGrid2->currentIndex().row(), 2);
+        QTRY_VERIFY(control<QLineEdit>(s, "Edit2")->hasFocus());
+        QTest::keyClick(control<QLineEdit>(s, "Edit2"), Qt::Key_Down);
+        QVERIFY(control<QTableView>(s, "DBGrid2")->hasFocus());
+        QCOMPARE(control<QTableView>(s, "DBGrid2")->currentIndex().row(), 0);
+        QTest::keyClick(control<QTableView>(s, "DBGrid2"), Qt::Key_Down);
+        QTest::keyClick(control<QTableView>(s, "DBGrid2"), Qt::Key_Down);
+        QCOMPARE(control<QTableView>(s, "DBGrid2")->currentIndex().row(), 2);
         QCOMPARE(store::TDM1::instance().MyQuery3.currentRow(), 2);
-        QTest::keyClick(s->DBGrid2, Qt::Key_Up);
-        QTest::keyClick(s->DBGrid2, Qt::Key_Up);
-        QVERIFY(s->DBGrid2->hasFocus());
-        QCOMPARE(s->DBGrid2->currentIndex().row(), 0);
-        QTest::keyClick(s->DBGrid2, Qt::Key_Up);
-        QVERIFY(s->Edit2->hasFocus());
+        QTest::keyClick(control<QTableView>(s, "DBGrid2"), Qt::Key_Up);
+        QTest::keyClick(control<QTableView>(s, "DBGrid2"), Qt::Key_Up);
+        QVERIFY(control<QTableView>(s, "DBGrid2")->hasFocus());
+        QCOMPARE(control<QTableView>(s, "DBGrid2")->currentIndex().row(), 0);
+        QTest::keyClick(control<QTableView>(s, "DBGrid2"), Qt::Key_Up);
+        QVERIFY(control<QLineEdit>(s, "Edit2")->hasFocus());
 
         // With nothing found the field keeps the focus.
-        type(s->Edit2, "xq");
+        type(control<QLineEdit>(s, "Edit2"), "xq");
         QCOMPARE(shownNames(), QStringList{});
-        QTest::keyClick(s->Edit2, Qt::Key_Down);
-        QVERIFY(s->Edit2->hasFocus());
+        QTest::keyClick(control<QLineEdit>(s, "Edit2"), Qt::Key_Down);
+        QVERIFY(control<QLineEdit>(s, "Edit2")->hasFocus());
     }
 
     void enterOnAnEmptyResultDoesNothing()
     {
         openSearch();
-        QTRY_VERIFY(search()->Edit2->hasFocus());
-        type(search()->Edit2, "xq");
-        QTest::keyClick(search()->Edit2, Qt::Key_Return);
-        search()->SCButton3->click();
+        QTRY_VERIFY(control<QLineEdit>(search(), "Edit2")->hasFocus());
+        type(control<QLineEdit>(search(), "Edit2"), "xq");
+        QTest::keyClick(control<QLineEdit>(search(), "Edit2"), Qt::Key_Return);
+        control<QPushButton>(search(), "SCButton3")->click();
         QVERIFY(search()->isVisible());
         QVERIFY(!entry()->isEnabled());
         QCOMPARE(addressee(), QString("Előző címzett"));
@@ -291,13 +291,13 @@ private slots:
     {
         QFETCH(QString, how);
         openSearch();
-        QTRY_VERIFY(search()->Edit2->hasFocus());
-        type(search()->Edit2, "bel");
+        QTRY_VERIFY(control<QLineEdit>(search(), "Edit2")->hasFocus());
+        type(control<QLineEdit>(search(), "Edit2"), "bel");
         QCOMPARE(shownNames(), QStringList{"Belügyminisztérium"});
         if (how == "esc")
-            QTest::keyClick(search()->Edit2, Qt::Key_Escape);
+            QTest::keyClick(control<QLineEdit>(search(), "Edit2"), Qt::Key_Escape);
         else if (how == "button")
-            search()->SCButton4->click();
+            control<QPushButton>(search(), "SCButton4")->click();
         else
             search()->close();
         QVERIFY(!search()->isVisible());
@@ -336,23 +336,23 @@ private slots:
             shownDuringWarning = search()->isVisible();
         };
         openSearch();
-        QTRY_VERIFY(search()->Edit2->hasFocus());
-        type(search()->Edit2, typed);
+        QTRY_VERIFY(control<QLineEdit>(search(), "Edit2")->hasFocus());
+        type(control<QLineEdit>(search(), "Edit2"), typed);
         QCOMPARE(shownNames(), QStringList{name});
         if (how == "enter") {
-            QTest::keyClick(search()->Edit2, Qt::Key_Return);
+            QTest::keyClick(control<QLineEdit>(search(), "Edit2"), Qt::Key_Return);
         } else if (how == "button") {
-            search()->SCButton3->click();
+            control<QPushButton>(search(), "SCButton3")->click();
         } else if (how == "double") {
-            QTableView* grid = search()->DBGrid2;
+            QTableView* grid = control<QTableView>(search(), "DBGrid2");
             const QPoint at = grid->visualRect(grid->model()->index(0, 1)).center();
             // A real double click: press and release, then the second press.
             QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
             QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
         } else {
-            QTest::keyClick(search()->Edit2, Qt::Key_Down);
-            QVERIFY(search()->DBGrid2->hasFocus());
-            QTest::keyClick(search()->DBGrid2, Qt::Key_Return);
+            QTest::keyClick(control<QLineEdit>(search(), "Edit2"), Qt::Key_Down);
+            QVERIFY(control<QTableView>(search(), "DBGrid2")->hasFocus());
+            QTest::keyClick(control<QTableView>(search(), "DBGrid2"), Qt::Key_Return);
         }
         installServices().messages.onInform = {};
         QCOMPARE(installServices().messages.texts,
@@ -361,13 +361,13 @@ private slots:
         QCOMPARE(addressee(), name);
         QVERIFY(!search()->isVisible());
         QVERIFY(entry()->isEnabled());
-        QTRY_VERIFY(entry()->Edit5->hasFocus());
+        QTRY_VERIFY(control<QLineEdit>(entry(), "Edit5")->hasFocus());
     }
 
     void eachOpeningReloadsTheRegister()
     {
         openSearch();
-        QTest::keyClick(search()->Edit2, Qt::Key_Escape);
+        QTest::keyClick(control<QLineEdit>(search(), "Edit2"), Qt::Key_Escape);
         addOrganisation("000007", "Újonnan Felvett Szerv", 0);
         openSearch();
         QCOMPARE(shownNames(), kAll + QStringList{"Újonnan Felvett Szerv"});
@@ -376,7 +376,7 @@ private slots:
     void screenshot()
     {
         openSearch();
-        type(search()->Edit2, "á");
+        type(control<QLineEdit>(search(), "Edit2"), "á");
         shoot(search(), "addressee_search");
     }
 

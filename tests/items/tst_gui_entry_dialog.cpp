@@ -92,7 +92,7 @@ class TestEntryDialog : public QObject
         app::appState().currentListKind = kind;
         m_workspace = ui::windows().workspace(kind);
         m_workspace->openFromMenu();
-        m_workspace->SCButton1->click();
+        control<QPushButton>(m_workspace, "SCButton1")->click();
         if (!QTest::qWaitFor([] { return dialog()->isVisible(); }))
             return false;
         return QTest::qWaitForWindowActive(dialog());
@@ -128,27 +128,28 @@ private slots:
     void classifiedPiecesTypedByKeys()
     {
         QVERIFY(openEntry(1));
-        QCOMPARE(focus(), dialog()->Edit3);
-        QVERIFY(dialog()->SCGroupBox2->isHidden());
+        QCOMPARE(focus(), control<QLineEdit>(dialog(), "Edit3"));
+        QVERIFY(control<QGroupBox>(dialog(), "SCGroupBox2")->isHidden());
         type("3");
-        QVERIFY(dialog()->SCRadioButton5->isChecked());
-        QVERIFY(!dialog()->SCGroupBox2->isHidden());
-        QCOMPARE(dialog()->SCGroupBox2->title(), QString("Bizalmas minősítésű küldemény"));
-        QTRY_COMPARE(focus(), dialog()->Edit4);
+        QVERIFY(control<QRadioButton>(dialog(), "SCRadioButton5")->isChecked());
+        QVERIFY(!control<QGroupBox>(dialog(), "SCGroupBox2")->isHidden());
+        QCOMPARE(control<QGroupBox>(dialog(), "SCGroupBox2")->title(),
+                 QString("Bizalmas minősítésű küldemény"));
+        QTRY_COMPARE(focus(), control<QComboBox>(dialog(), "Edit4"));
         // Typing drops down the matching names; one Enter takes the highlighted one.
         type("honvédelmi");
-        QTRY_VERIFY(dialog()->Edit4->completer()->popup()->isVisible());
+        QTRY_VERIFY(control<QComboBox>(dialog(), "Edit4")->completer()->popup()->isVisible());
         press(Qt::Key_Return);
-        QCOMPARE(dialog()->Edit4->currentText(), QString("Honvédelmi Minisztérium"));
-        QTRY_COMPARE(focus(), dialog()->Edit5);
-        QVERIFY(!dialog()->Edit4->completer()->popup()->isVisible());
+        QCOMPARE(control<QComboBox>(dialog(), "Edit4")->currentText(), QString("Honvédelmi Minisztérium"));
+        QTRY_COMPARE(focus(), control<QLineEdit>(dialog(), "Edit5"));
+        QVERIFY(!control<QComboBox>(dialog(), "Edit4")->completer()->popup()->isVisible());
         type("I-123/2026");
         press(Qt::Key_Return);
-        QTRY_COMPARE(focus(), dialog()->Edit6);
+        QTRY_COMPARE(focus(), control<QLineEdit>(dialog(), "Edit6"));
         // Entering the empty count puts 1 into it, selected, so typing replaces it.
-        QCOMPARE(dialog()->Edit6->text(), QString("1"));
+        QCOMPARE(control<QLineEdit>(dialog(), "Edit6")->text(), QString("1"));
         type("x3");
-        QCOMPARE(dialog()->Edit6->text(), QString("3"));
+        QCOMPARE(control<QLineEdit>(dialog(), "Edit6")->text(), QString("3"));
         press(Qt::Key_Return);
 
         QCOMPARE(storedItems(1), (QStringList{"I-123/2026|3|HM|100001|3|1|1", "I-123/2026|3|HM|100001|3|2|1",
@@ -156,22 +157,23 @@ private slots:
         QCOMPARE(rows("SELECT LSZAM, JCIMZETT FROM B2_ADATOK"), QStringList{"1|Futárszolgálat"});
         QVERIFY(messages().isEmpty());
         // Ready for the next consignment of the same level.
-        QCOMPARE(dialog()->Edit3->text(), QString("3"));
-        QVERIFY(dialog()->Edit4->currentText().isEmpty());
-        QVERIFY(dialog()->Edit5->text().isEmpty());
-        QVERIFY(dialog()->Edit6->text().isEmpty());
-        QTRY_COMPARE(focus(), dialog()->Edit4);
-        QCOMPARE(m_workspace->DBGrid1->model()->rowCount(), 3);
-        QCOMPARE(m_workspace->DBGrid1->model()->index(2, 0).data().toString(), QString("3"));
+        QCOMPARE(control<QLineEdit>(dialog(), "Edit3")->text(), QString("3"));
+        QVERIFY(control<QComboBox>(dialog(), "Edit4")->currentText().isEmpty());
+        QVERIFY(control<QLineEdit>(dialog(), "Edit5")->text().isEmpty());
+        QVERIFY(control<QLineEdit>(dialog(), "Edit6")->text().isEmpty());
+        QTRY_COMPARE(focus(), control<QComboBox>(dialog(), "Edit4"));
+        QCOMPARE(control<QTableView>(m_workspace, "DBGrid1")->model()->rowCount(), 3);
+        QCOMPARE(control<QTableView>(m_workspace, "DBGrid1")->model()->index(2, 0).data().toString(),
+                 QString("3"));
     }
 
     void completionListShowsFiveRows()
     {
         QVERIFY(openEntry(2));
         type("2");
-        QTRY_COMPARE(focus(), dialog()->Edit4);
+        QTRY_COMPARE(focus(), control<QComboBox>(dialog(), "Edit4"));
         type("b");
-        QAbstractItemView* popup = dialog()->Edit4->completer()->popup();
+        QAbstractItemView* popup = control<QComboBox>(dialog(), "Edit4")->completer()->popup();
         QTRY_VERIFY(popup->isVisible());
         QCOMPARE(popup->model()->rowCount(), 7);
         const int rowHeight = popup->sizeHintForRow(0);
@@ -180,8 +182,9 @@ private slots:
         // Moving down the list picks another name; Enter takes that one.
         press(Qt::Key_Down);
         press(Qt::Key_Return);
-        QTRY_COMPARE(focus(), dialog()->Edit5);
-        QCOMPARE(dialog()->Edit4->currentText(), popup->model()->index(1, 0).data().toString());
+        QTRY_COMPARE(focus(), control<QLineEdit>(dialog(), "Edit5"));
+        QCOMPARE(control<QComboBox>(dialog(), "Edit4")->currentText(),
+                 popup->model()->index(1, 0).data().toString());
     }
 
     void emptyFieldsAreReportedInOrder_data()
@@ -198,7 +201,7 @@ private slots:
         QVERIFY(openEntry(kind));
         if (lists::listKind(kind).hasClassificationChoice) {
             type("1");
-            QTRY_COMPARE(focus(), dialog()->Edit4);
+            QTRY_COMPARE(focus(), control<QComboBox>(dialog(), "Edit4"));
         }
         int renumbered = 0;
         store::TDM1::instance().MyConnection1.setStatementFault(
@@ -207,12 +210,12 @@ private slots:
                     ++renumbered;
                 return std::nullopt;
             });
-        QTest::mouseClick(dialog()->SCButton3, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(dialog(), "SCButton3"), Qt::LeftButton);
         store::TDM1::instance().MyConnection1.setStatementFault({});
         QCOMPARE(messages(), expected);
         QWidget* const last = lists::listKind(kind).hasClassificationChoice
-                                  ? static_cast<QWidget*>(dialog()->Edit4)
-                                  : dialog()->Edit6;
+                                  ? static_cast<QWidget*>(control<QComboBox>(dialog(), "Edit4"))
+                                  : control<QLineEdit>(dialog(), "Edit6");
         QTRY_COMPARE(focus(), last);
         QVERIFY(storedItems(kind).isEmpty());
         QVERIFY(rows(QStringLiteral("SELECT * FROM %1").arg(lists::listKind(kind).headerTable)).isEmpty());
@@ -224,18 +227,18 @@ private slots:
     {
         QVERIFY(openEntry(1));
         type("5");
-        QTRY_COMPARE(focus(), dialog()->Edit4);
+        QTRY_COMPARE(focus(), control<QComboBox>(dialog(), "Edit4"));
         type("Kiss és Társa Kft.");
         press(Qt::Key_Return);
-        QTRY_COMPARE(focus(), dialog()->Edit5);
+        QTRY_COMPARE(focus(), control<QLineEdit>(dialog(), "Edit5"));
         type("N-5");
         press(Qt::Key_Return);
-        QTRY_COMPARE(focus(), dialog()->Edit6);
+        QTRY_COMPARE(focus(), control<QLineEdit>(dialog(), "Edit6"));
         press(Qt::Key_Backspace);
         type("0");
         press(Qt::Key_Return);
         QCOMPARE(messages(), QStringList{kCountZero});
-        QCOMPARE(focus(), dialog()->Edit6);
+        QCOMPARE(focus(), control<QLineEdit>(dialog(), "Edit6"));
         QVERIFY(storedItems(1).isEmpty());
         // Corrected, the consignment goes in; an unknown addressee is kept as typed with code 0.
         press(Qt::Key_Backspace);
@@ -248,23 +251,23 @@ private slots:
     {
         QVERIFY(openEntry(3));
         type("6");
-        QVERIFY(dialog()->SCRadioButton8->isChecked());
-        QCOMPARE(dialog()->SCGroupBox2->title(), QString("Sima számnélküli küldemény"));
-        QVERIFY(dialog()->Edit4->isHidden());
-        QVERIFY(dialog()->Edit5->isHidden());
-        QCOMPARE(dialog()->Label7->text(), QString("db számnélküli küldemény"));
-        QTRY_COMPARE(focus(), dialog()->Edit6);
-        QCOMPARE(dialog()->Edit6->text(), QString("1"));
+        QVERIFY(control<QRadioButton>(dialog(), "SCRadioButton8")->isChecked());
+        QCOMPARE(control<QGroupBox>(dialog(), "SCGroupBox2")->title(), QString("Sima számnélküli küldemény"));
+        QVERIFY(control<QComboBox>(dialog(), "Edit4")->isHidden());
+        QVERIFY(control<QLineEdit>(dialog(), "Edit5")->isHidden());
+        QCOMPARE(control<QLabel>(dialog(), "Label7")->text(), QString("db számnélküli küldemény"));
+        QTRY_COMPARE(focus(), control<QLineEdit>(dialog(), "Edit6"));
+        QCOMPARE(control<QLineEdit>(dialog(), "Edit6")->text(), QString("1"));
         press(Qt::Key_Backspace);
         type("2");
         press(Qt::Key_Return);
         // Back at the level step.
-        QVERIFY(dialog()->SCGroupBox2->isHidden());
-        QVERIFY(dialog()->Edit3->text().isEmpty());
-        QVERIFY(!dialog()->SCRadioButton8->isChecked());
-        QTRY_COMPARE(focus(), dialog()->Edit3);
+        QVERIFY(control<QGroupBox>(dialog(), "SCGroupBox2")->isHidden());
+        QVERIFY(control<QLineEdit>(dialog(), "Edit3")->text().isEmpty());
+        QVERIFY(!control<QRadioButton>(dialog(), "SCRadioButton8")->isChecked());
+        QTRY_COMPARE(focus(), control<QLineEdit>(dialog(), "Edit3"));
         type("6");
-        QTRY_COMPARE(focus(), dialog()->Edit6);
+        QTRY_COMPARE(focus(), control<QLineEdit>(dialog(), "Edit6"));
         press(Qt::Key_Backspace);
         type("5");
         press(Qt::Key_Return);
@@ -275,26 +278,26 @@ private slots:
     void natoConsignment()
     {
         QVERIFY(openEntry(5));
-        QVERIFY(dialog()->SCGroupBox1->isHidden());
-        QVERIFY(!dialog()->SCGroupBox2->isHidden());
-        QVERIFY(dialog()->SCButton1->isHidden());
-        QCOMPARE(dialog()->Label7->text(), QString("Darabszám:"));
-        QCOMPARE(focus(), dialog()->Edit4);
+        QVERIFY(control<QGroupBox>(dialog(), "SCGroupBox1")->isHidden());
+        QVERIFY(!control<QGroupBox>(dialog(), "SCGroupBox2")->isHidden());
+        QVERIFY(control<QPushButton>(dialog(), "SCButton1")->isHidden());
+        QCOMPARE(control<QLabel>(dialog(), "Label7")->text(), QString("Darabszám:"));
+        QCOMPARE(focus(), control<QComboBox>(dialog(), "Edit4"));
         type("Honvéd K");
         press(Qt::Key_Return);
-        QCOMPARE(dialog()->Edit4->currentText(), QString("Honvéd Kórház"));
-        QTRY_COMPARE(focus(), dialog()->Edit5);
+        QCOMPARE(control<QComboBox>(dialog(), "Edit4")->currentText(), QString("Honvéd Kórház"));
+        QTRY_COMPARE(focus(), control<QLineEdit>(dialog(), "Edit5"));
         type("NATO-1");
         press(Qt::Key_Return);
-        QTRY_COMPARE(focus(), dialog()->Edit6);
+        QTRY_COMPARE(focus(), control<QLineEdit>(dialog(), "Edit6"));
         press(Qt::Key_Backspace);
         type("2");
         press(Qt::Key_Return);
         QCOMPARE(storedItems(5), (QStringList{"NATO-1|0|HK|100003|0|1|1", "NATO-1|0|HK|100003|0|2|1"}));
-        QVERIFY(dialog()->Edit4->currentText().isEmpty());
-        QVERIFY(dialog()->Edit5->text().isEmpty());
-        QVERIFY(dialog()->Edit6->text().isEmpty());
-        QTRY_COMPARE(focus(), dialog()->Edit4);
+        QVERIFY(control<QComboBox>(dialog(), "Edit4")->currentText().isEmpty());
+        QVERIFY(control<QLineEdit>(dialog(), "Edit5")->text().isEmpty());
+        QVERIFY(control<QLineEdit>(dialog(), "Edit6")->text().isEmpty());
+        QTRY_COMPARE(focus(), control<QComboBox>(dialog(), "Edit4"));
         // Esc closes the NATO dialog at once.
         press(Qt::Key_Escape);
         QVERIFY(!dialog()->isVisible());
@@ -305,43 +308,44 @@ private slots:
     {
         QVERIFY(openEntry(1));
         type("2");
-        QTRY_COMPARE(focus(), dialog()->Edit4);
+        QTRY_COMPARE(focus(), control<QComboBox>(dialog(), "Edit4"));
         type("Bel");
         // The first Esc closes the name list, the next one returns to the level step,
         // keeping the digit.
         QVERIFY(QApplication::activePopupWidget());
         press(Qt::Key_Escape);
         QVERIFY(!QApplication::activePopupWidget());
-        QVERIFY(!dialog()->SCGroupBox2->isHidden());
+        QVERIFY(!control<QGroupBox>(dialog(), "SCGroupBox2")->isHidden());
         press(Qt::Key_Escape);
         QVERIFY(dialog()->isVisible());
-        QVERIFY(dialog()->SCGroupBox2->isHidden());
-        QCOMPARE(dialog()->Edit3->text(), QString("2"));
-        QTRY_COMPARE(focus(), dialog()->Edit3);
+        QVERIFY(control<QGroupBox>(dialog(), "SCGroupBox2")->isHidden());
+        QCOMPARE(control<QLineEdit>(dialog(), "Edit3")->text(), QString("2"));
+        QTRY_COMPARE(focus(), control<QLineEdit>(dialog(), "Edit3"));
         type("4");
-        QCOMPARE(dialog()->Edit3->text(), QString("4"));
-        QVERIFY(dialog()->SCRadioButton6->isChecked());
-        QCOMPARE(dialog()->SCGroupBox2->title(), QString("Korlátozott terjesztésű küldemény"));
+        QCOMPARE(control<QLineEdit>(dialog(), "Edit3")->text(), QString("4"));
+        QVERIFY(control<QRadioButton>(dialog(), "SCRadioButton6")->isChecked());
+        QCOMPARE(control<QGroupBox>(dialog(), "SCGroupBox2")->title(),
+                 QString("Korlátozott terjesztésű küldemény"));
         // Another level discards what was typed in the details.
-        QVERIFY(dialog()->Edit4->currentText().isEmpty());
+        QVERIFY(control<QComboBox>(dialog(), "Edit4")->currentText().isEmpty());
         // Letters, other digits and Enter do not reach the level field.
-        QTRY_COMPARE(focus(), dialog()->Edit4);
+        QTRY_COMPARE(focus(), control<QComboBox>(dialog(), "Edit4"));
         press(Qt::Key_Escape);
-        QTRY_COMPARE(focus(), dialog()->Edit3);
+        QTRY_COMPARE(focus(), control<QLineEdit>(dialog(), "Edit3"));
         type("a9");
         press(Qt::Key_Return);
-        QCOMPARE(dialog()->Edit3->text(), QString("4"));
+        QCOMPARE(control<QLineEdit>(dialog(), "Edit3")->text(), QString("4"));
         // "Vissza" empties the level.
-        dialog()->SCRadioButton3->click();
-        QCOMPARE(dialog()->Edit3->text(), QString("1"));
-        QTRY_COMPARE(focus(), dialog()->Edit4);
-        dialog()->SCButton1->click();
-        QVERIFY(dialog()->SCGroupBox2->isHidden());
-        QVERIFY(dialog()->Edit3->text().isEmpty());
-        QVERIFY(!dialog()->SCRadioButton3->isChecked());
-        QTRY_COMPARE(focus(), dialog()->Edit3);
+        control<QRadioButton>(dialog(), "SCRadioButton3")->click();
+        QCOMPARE(control<QLineEdit>(dialog(), "Edit3")->text(), QString("1"));
+        QTRY_COMPARE(focus(), control<QComboBox>(dialog(), "Edit4"));
+        control<QPushButton>(dialog(), "SCButton1")->click();
+        QVERIFY(control<QGroupBox>(dialog(), "SCGroupBox2")->isHidden());
+        QVERIFY(control<QLineEdit>(dialog(), "Edit3")->text().isEmpty());
+        QVERIFY(!control<QRadioButton>(dialog(), "SCRadioButton3")->isChecked());
+        QTRY_COMPARE(focus(), control<QLineEdit>(dialog(), "Edit3"));
         // Saving at the level step stores nothing.
-        dialog()->SCButton3->click();
+        control<QPushButton>(dialog(), "SCButton3")->click();
         QVERIFY(storedItems(1).isEmpty());
         QVERIFY(messages().isEmpty());
     }
@@ -350,27 +354,27 @@ private slots:
     {
         QVERIFY(openEntry(1));
         type("1");
-        QTRY_COMPARE(focus(), dialog()->Edit4);
+        QTRY_COMPARE(focus(), control<QComboBox>(dialog(), "Edit4"));
         press(Qt::Key_Tab);
-        QTRY_COMPARE(focus(), dialog()->Edit5);
+        QTRY_COMPARE(focus(), control<QLineEdit>(dialog(), "Edit5"));
         type("X-1");
         press(Qt::Key_Return);
-        QTRY_COMPARE(focus(), dialog()->Edit4);
+        QTRY_COMPARE(focus(), control<QComboBox>(dialog(), "Edit4"));
     }
 
     void classifiedOnlyAddresseeIsWarnedAbout()
     {
         QVERIFY(openEntry(2));
         type("5");
-        QTRY_COMPARE(focus(), dialog()->Edit4);
+        QTRY_COMPARE(focus(), control<QComboBox>(dialog(), "Edit4"));
         type("Belügy");
         press(Qt::Key_Return);
-        QTRY_COMPARE(focus(), dialog()->Edit5);
+        QTRY_COMPARE(focus(), control<QLineEdit>(dialog(), "Edit5"));
         QTRY_COMPARE(messages(), QStringList{kClassifiedOnly});
         // Only a warning: the consignment is stored.
         type("B-1");
         press(Qt::Key_Return);
-        QTRY_COMPARE(focus(), dialog()->Edit6);
+        QTRY_COMPARE(focus(), control<QLineEdit>(dialog(), "Edit6"));
         press(Qt::Key_Return);
         QCOMPARE(storedItems(2), QStringList{"B-1|5|Belügyminisztérium|100002|1|1|1"});
     }
@@ -378,7 +382,7 @@ private slots:
     void enterInAnEmptyAddresseeOpensTheSearch()
     {
         QVERIFY(openEntry(4));
-        QCOMPARE(focus(), dialog()->Edit4);
+        QCOMPARE(focus(), control<QComboBox>(dialog(), "Edit4"));
         press(Qt::Key_Return);
         QTRY_VERIFY(ui::windows().kereso_form->isVisible());
         QVERIFY(!dialog()->isEnabled());
@@ -386,7 +390,7 @@ private slots:
         press(Qt::Key_Escape);
         QTRY_VERIFY(!ui::windows().kereso_form->isVisible());
         QVERIFY(dialog()->isEnabled());
-        QVERIFY(dialog()->Edit4->currentText().isEmpty());
+        QVERIFY(control<QComboBox>(dialog(), "Edit4")->currentText().isEmpty());
     }
 
     void closingEnablesEveryWorkspace_data()
@@ -402,20 +406,23 @@ private slots:
         QVERIFY(openEntry(1));
         ListWorkspace* other = ui::windows().workspace(3);
         other->setEnabled(false);
-        other->SCButton8->setEnabled(false);
+        control<QPushButton>(other, "SCButton8")->setEnabled(false);
         QVERIFY(!m_workspace->isEnabled());
-        QVERIFY(!m_workspace->SCButton3->isEnabled());
+        QVERIFY(!control<QPushButton>(m_workspace, "SCButton3")->isEnabled());
         if (how == "esc")
             press(Qt::Key_Escape);
         else if (how == "cancel")
-            dialog()->SCButton4->click();
+            control<QPushButton>(dialog(), "SCButton4")->click();
         else
             dialog()->close();
         QVERIFY(!dialog()->isVisible());
         for (ListWorkspace* w : ui::windows().workspaces()) {
             QVERIFY(w->isEnabled());
-            for (QPushButton* b : {w->SCButton3, w->SCButton4, w->SCButton5, w->SCButton6, w->SCButton7,
-                                   w->SCButton8, w->SCButton9, w->SCButton10})
+            for (QPushButton* b :
+                 {control<QPushButton>(w, "SCButton3"), control<QPushButton>(w, "SCButton4"),
+                  control<QPushButton>(w, "SCButton5"), control<QPushButton>(w, "SCButton6"),
+                  control<QPushButton>(w, "SCButton7"), control<QPushButton>(w, "SCButton8"),
+                  control<QPushButton>(w, "SCButton9"), control<QPushButton>(w, "SCButton10")})
                 QVERIFY(b->isEnabled());
         }
     }
@@ -424,17 +431,17 @@ private slots:
     {
         QVERIFY(openEntry(1));
         type("2");
-        QCOMPARE(dialog()->Edit6->geometry().topLeft(), QPoint(144, 96));
-        QCOMPARE(dialog()->Edit6->width(), 50);
-        QCOMPARE(dialog()->Label7->pos(), QPoint(16, 102));
-        QCOMPARE(dialog()->Label7->text(), QString("Darabszám"));
-        QTRY_COMPARE(focus(), dialog()->Edit4);
+        QCOMPARE(control<QLineEdit>(dialog(), "Edit6")->geometry().topLeft(), QPoint(144, 96));
+        QCOMPARE(control<QLineEdit>(dialog(), "Edit6")->width(), 50);
+        QCOMPARE(control<QLabel>(dialog(), "Label7")->pos(), QPoint(16, 102));
+        QCOMPARE(control<QLabel>(dialog(), "Label7")->text(), QString("Darabszám"));
+        QTRY_COMPARE(focus(), control<QComboBox>(dialog(), "Edit4"));
         press(Qt::Key_Escape);
         type("6");
-        QCOMPARE(dialog()->Edit6->geometry().topLeft(), QPoint(24, 32));
-        QCOMPARE(dialog()->Label7->pos(), QPoint(84, 34));
+        QCOMPARE(control<QLineEdit>(dialog(), "Edit6")->geometry().topLeft(), QPoint(24, 32));
+        QCOMPARE(control<QLabel>(dialog(), "Label7")->pos(), QPoint(84, 34));
         QCOMPARE(dialog()->size(), QSize(866, 270));
-        QCOMPARE(dialog()->Label4->text(), QString("Küldemény jelzése:"));
+        QCOMPARE(control<QLabel>(dialog(), "Label4")->text(), QString("Küldemény jelzése:"));
     }
 };
 

@@ -60,10 +60,10 @@ ListWorkspace* openActiveListAndSelect(qlonglong selectedTetelId)
          "(1,'',NOW(),1),(2,'',NOW(),1),(3,'',NOW(),1)");
     ListWorkspace* workspace = ui::windows().b2f_form;
     workspace->show();
-    workspace->SCButton1->click();
+    control<QPushButton>(workspace, "SCButton1")->click();
     if (app::appState().currentListNumber != 4)
         qFatal("list 4 expected");
-    QTableView* grid = workspace->DBGrid1;
+    QTableView* grid = control<QTableView>(workspace, "DBGrid1");
     for (int row = 0; row < dm().MyQuery2.rowCount(); ++row) {
         if (dm().MyQuery2.value(row, "TETEL_ID").toLongLong() == selectedTetelId)
             QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
@@ -74,8 +74,10 @@ ListWorkspace* openActiveListAndSelect(qlonglong selectedTetelId)
 
 QList<QPushButton*> panelButtons(ListWorkspace* w)
 {
-    return {w->SCButton3, w->SCButton4, w->SCButton5, w->SCButton6,
-            w->SCButton7, w->SCButton8, w->SCButton9, w->SCButton10};
+    return {control<QPushButton>(w, "SCButton3"), control<QPushButton>(w, "SCButton4"),
+            control<QPushButton>(w, "SCButton5"), control<QPushButton>(w, "SCButton6"),
+            control<QPushButton>(w, "SCButton7"), control<QPushButton>(w, "SCButton8"),
+            control<QPushButton>(w, "SCButton9"), control<QPushButton>(w, "SCButton10")};
 }
 
 QStringList gridTexts(QTableView* grid)
@@ -140,21 +142,21 @@ private slots:
         Tcsoportos_form* f = form();
         QCOMPARE(f->windowTitle(), QString("Csoportos felvitel"));
         QCOMPARE(f->size(), QSize(479, 468));
-        QCOMPARE(f->SCGroupBox1->title(), QString("Csoportos küldemény fő adatai"));
-        QVERIFY(!f->SCGroupBox1->isEnabled());
-        QCOMPARE(f->SCGroupBox2->title(), QString("Tételek"));
-        QCOMPARE(f->Label1->text(), QString("Sorszám:"));
-        QCOMPARE(f->Label2->text(), QString("Küldemény címzettje:"));
-        QCOMPARE(f->Label3->text(), QString("Küldemény nyt. száma:"));
-        QCOMPARE(f->Label4->text(), QString("Új nyt.szám:"));
-        QCOMPARE(f->Edit4->maxLength(), 30);
-        QCOMPARE(f->SCButton1->text(), QString("Hozzáadás"));
-        QCOMPARE(f->SCButton2->text(), QString("Kijelölt törlése"));
-        QCOMPARE(f->DBGrid1->model()->columnCount(), 1);
-        QCOMPARE(f->DBGrid1->model()->headerData(0, Qt::Horizontal).toString(),
+        QCOMPARE(control<QGroupBox>(f, "SCGroupBox1")->title(), QString("Csoportos küldemény fő adatai"));
+        QVERIFY(!control<QGroupBox>(f, "SCGroupBox1")->isEnabled());
+        QCOMPARE(control<QGroupBox>(f, "SCGroupBox2")->title(), QString("Tételek"));
+        QCOMPARE(control<QLabel>(f, "Label1")->text(), QString("Sorszám:"));
+        QCOMPARE(control<QLabel>(f, "Label2")->text(), QString("Küldemény címzettje:"));
+        QCOMPARE(control<QLabel>(f, "Label3")->text(), QString("Küldemény nyt. száma:"));
+        QCOMPARE(control<QLabel>(f, "Label4")->text(), QString("Új nyt.szám:"));
+        QCOMPARE(control<QLineEdit>(f, "Edit4")->maxLength(), 30);
+        QCOMPARE(control<QPushButton>(f, "SCButton1")->text(), QString("Hozzáadás"));
+        QCOMPARE(control<QPushButton>(f, "SCButton2")->text(), QString("Kijelölt törlése"));
+        QCOMPARE(control<QTableView>(f, "DBGrid1")->model()->columnCount(), 1);
+        QCOMPARE(control<QTableView>(f, "DBGrid1")->model()->headerData(0, Qt::Horizontal).toString(),
                  QString("Nyilvántartási szám"));
-        QCOMPARE(f->DBGrid1->selectionBehavior(), QAbstractItemView::SelectRows);
-        QCOMPARE(f->DBGrid1->editTriggers(), QAbstractItemView::NoEditTriggers);
+        QCOMPARE(control<QTableView>(f, "DBGrid1")->selectionBehavior(), QAbstractItemView::SelectRows);
+        QCOMPARE(control<QTableView>(f, "DBGrid1")->editTriggers(), QAbstractItemView::NoEditTriggers);
     }
 
     void openingShowsParentAndItsMembers()
@@ -167,13 +169,14 @@ private slots:
 
         form()->openFor(workspace);
         QVERIFY(form()->isVisible());
-        QCOMPARE(form()->Edit1->text(), QString("2"));
-        QCOMPARE(form()->Edit2->text(), QString("-")); // displayed addressee of an empty one
-        QCOMPARE(form()->Edit3->text(), QString("SZ-17/2026/1"));
-        QCOMPARE(form()->Edit4->text(), QString());
-        QCOMPARE(gridTexts(form()->DBGrid1), (QStringList{"tag három", "tag öt"}));
+        QCOMPARE(control<QLineEdit>(form(), "Edit1")->text(), QString("2"));
+        QCOMPARE(control<QLineEdit>(form(), "Edit2")->text(),
+                 QString("-")); // displayed addressee of an empty one
+        QCOMPARE(control<QLineEdit>(form(), "Edit3")->text(), QString("SZ-17/2026/1"));
+        QCOMPARE(control<QLineEdit>(form(), "Edit4")->text(), QString());
+        QCOMPARE(gridTexts(control<QTableView>(form(), "DBGrid1")), (QStringList{"tag három", "tag öt"}));
         QVERIFY(!workspace->isEnabled());
-        QTRY_VERIFY(form()->Edit4->hasFocus());
+        QTRY_VERIFY(control<QLineEdit>(form(), "Edit4")->hasFocus());
         QVERIFY(installServices().messages.texts.isEmpty());
         shoot(form(), "group_entry");
     }
@@ -213,9 +216,9 @@ private slots:
     {
         const qlonglong parent = addItem("P", 2, 1);
         form()->openFor(showList(parent));
-        form()->SCButton1->click();
+        control<QPushButton>(form(), "SCButton1")->click();
         QCOMPARE(installServices().messages.texts, QStringList{"Nincs megadva nyt.szám!"});
-        QTest::keyClick(form()->Edit4, Qt::Key_Return);
+        QTest::keyClick(control<QLineEdit>(form(), "Edit4"), Qt::Key_Return);
         QCOMPARE(installServices().messages.texts.size(), 2);
         QCOMPARE(members(), QStringList{});
         QCOMPARE(rows("SELECT COUNT(*) FROM CSOPORTOS"), QStringList{"0"});
@@ -226,19 +229,19 @@ private slots:
         const qlonglong parent = addItem("P", 2, 1);
         addItem("más", 2, 2);
         form()->openFor(showList(parent));
-        QTRY_VERIFY(form()->Edit4->hasFocus());
-        QTest::keyClicks(form()->Edit4, "SZ-1/2026");
-        QTest::keyClick(form()->Edit4, Qt::Key_Return);
+        QTRY_VERIFY(control<QLineEdit>(form(), "Edit4")->hasFocus());
+        QTest::keyClicks(control<QLineEdit>(form(), "Edit4"), "SZ-1/2026");
+        QTest::keyClick(control<QLineEdit>(form(), "Edit4"), Qt::Key_Return);
         QCOMPARE(members(), QStringList{"SZ-1/2026"});
-        QCOMPARE(form()->Edit4->text(), QString());
-        QVERIFY(form()->Edit4->hasFocus());
+        QCOMPARE(control<QLineEdit>(form(), "Edit4")->text(), QString());
+        QVERIFY(control<QLineEdit>(form(), "Edit4")->hasFocus());
 
-        form()->Edit4->setText("SZ-2/2026");
-        form()->SCButton1->click();
+        control<QLineEdit>(form(), "Edit4")->setText("SZ-2/2026");
+        control<QPushButton>(form(), "SCButton1")->click();
         QCOMPARE(members(), (QStringList{"SZ-1/2026", "SZ-2/2026"}));
-        QCOMPARE(gridTexts(form()->DBGrid1), (QStringList{"SZ-1/2026", "SZ-2/2026"}));
+        QCOMPARE(gridTexts(control<QTableView>(form(), "DBGrid1")), (QStringList{"SZ-1/2026", "SZ-2/2026"}));
         // The new member is selected in the grid.
-        QCOMPARE(form()->DBGrid1->currentIndex().row(), 1);
+        QCOMPARE(control<QTableView>(form(), "DBGrid1")->currentIndex().row(), 1);
         QCOMPARE(dm().MyQuery6.currentRow(), 1);
         // The item view shows both under their parent; the parent stays selected.
         QCOMPARE(dm().MyQuery2.rowCount(), 4);
@@ -266,12 +269,12 @@ private slots:
         const qlonglong parent = addItem("A", 2, 1);
         form()->openFor(showList(parent));
         for (const char* number : {"A1", "A2", "A3"}) {
-            form()->Edit4->setText(number);
-            form()->SCButton1->click();
+            control<QLineEdit>(form(), "Edit4")->setText(number);
+            control<QPushButton>(form(), "SCButton1")->click();
         }
         QTRY_VERIFY(form()->isActiveWindow());
         // The operator picks the middle member in the grid.
-        QTableView* grid = form()->DBGrid1;
+        QTableView* grid = control<QTableView>(form(), "DBGrid1");
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
                           grid->visualRect(grid->model()->index(1, 0)).center());
         QCOMPARE(dm().MyQuery6.currentRow(), 1);
@@ -282,14 +285,14 @@ private slots:
             ++asked;
             return dialog.objectName() == "Ttorles_form" ? answer : -1;
         });
-        form()->SCButton2->click();
+        control<QPushButton>(form(), "SCButton2")->click();
         QCOMPARE(asked, 1);
         QCOMPARE(rows("SELECT IKTSZAM FROM B2 WHERE SZULO_ID=:p ORDER BY CSOPORT_ID", {{"p", parent}}), left);
         QCOMPARE(gridTexts(grid), left);
         QCOMPARE(rows("SELECT IKTSZAM FROM B2 WHERE SZULO_ID=:p", {{"p", other}}), QStringList{"B1"});
         QCOMPARE(dm().MyQuery2.rowCount(), 3 + left.size());
         if (answer == ConfirmDialog::Yes)
-            QVERIFY(form()->Edit4->hasFocus());
+            QVERIFY(control<QLineEdit>(form(), "Edit4")->hasFocus());
     }
 
     void removeOnEmptyGroupAsksNothing()
@@ -298,7 +301,7 @@ private slots:
         form()->openFor(showList(parent));
         int asked = 0;
         ConfirmDialog::setScript([&](ConfirmDialog&) { return ++asked, 1; });
-        form()->SCButton2->click();
+        control<QPushButton>(form(), "SCButton2")->click();
         QCOMPARE(asked, 0);
         QCOMPARE(rows("SELECT COUNT(*) FROM B2"), QStringList{"1"});
     }
@@ -319,9 +322,9 @@ private slots:
         workspace->setEnabled(true);
         form()->openFor(workspace);
         QVERIFY(!workspace->isEnabled());
-        QTRY_VERIFY(form()->Edit4->hasFocus());
+        QTRY_VERIFY(control<QLineEdit>(form(), "Edit4")->hasFocus());
         if (byEsc)
-            QTest::keyClick(form()->Edit4, Qt::Key_Escape);
+            QTest::keyClick(control<QLineEdit>(form(), "Edit4"), Qt::Key_Escape);
         else
             form()->close();
         QVERIFY(!form()->isVisible());
@@ -355,9 +358,9 @@ private slots:
         if (!selected.isEmpty())
             QCOMPARE(dm().MyQuery2.value("TETEL_ID").toLongLong(), selectedId);
         if (byKey)
-            QTest::keyClick(workspace->DBGrid1, Qt::Key_F4);
+            QTest::keyClick(control<QTableView>(workspace, "DBGrid1"), Qt::Key_F4);
         else
-            workspace->SCButton5->click();
+            control<QPushButton>(workspace, "SCButton5")->click();
         QCOMPARE(installServices().messages.texts, QStringList{message});
         QVERIFY(!form()->isVisible());
         QVERIFY(workspace->isEnabled());
@@ -375,24 +378,24 @@ private slots:
             for (QPushButton* b : panelButtons(w))
                 b->setEnabled(false);
         }
-        workspace->SCButton5->setEnabled(true);
-        QTest::keyClick(workspace->DBGrid1, Qt::Key_F4);
+        control<QPushButton>(workspace, "SCButton5")->setEnabled(true);
+        QTest::keyClick(control<QTableView>(workspace, "DBGrid1"), Qt::Key_F4);
         QVERIFY(form()->isVisible());
         QVERIFY(!workspace->isEnabled());
-        QCOMPARE(form()->Edit1->text(), QString("2"));
-        QCOMPARE(form()->Edit3->text(), QString("SZ-17/2026/1"));
-        QTRY_VERIFY(form()->Edit4->hasFocus());
-        QTest::keyClicks(form()->Edit4, "SZ-18/2026/1");
-        QTest::keyClick(form()->Edit4, Qt::Key_Return);
+        QCOMPARE(control<QLineEdit>(form(), "Edit1")->text(), QString("2"));
+        QCOMPARE(control<QLineEdit>(form(), "Edit3")->text(), QString("SZ-17/2026/1"));
+        QTRY_VERIFY(control<QLineEdit>(form(), "Edit4")->hasFocus());
+        QTest::keyClicks(control<QLineEdit>(form(), "Edit4"), "SZ-18/2026/1");
+        QTest::keyClick(control<QLineEdit>(form(), "Edit4"), Qt::Key_Return);
 
         // The workspace grid shows the member right under its parent, number only.
-        QAbstractItemModel* items = workspace->DBGrid1->model();
+        QAbstractItemModel* items = control<QTableView>(workspace, "DBGrid1")->model();
         QCOMPARE(items->rowCount(), 4);
         QCOMPARE(items->index(2, 1).data().toString(), QString("SZ-18/2026/1"));
         QCOMPARE(items->index(2, 0).data().toString(), QString());
         QCOMPARE(items->index(3, 1).data().toString(), QString("harmadik"));
 
-        QTest::keyClick(form()->Edit4, Qt::Key_Escape);
+        QTest::keyClick(control<QLineEdit>(form(), "Edit4"), Qt::Key_Escape);
         QVERIFY(!form()->isVisible());
         for (ListWorkspace* w : ui::windows().workspaces()) {
             QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));

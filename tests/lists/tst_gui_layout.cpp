@@ -80,7 +80,7 @@ class TestLayout : public QObject
         app::appState().currentListKind = kind;
         ListWorkspace* w = ui::windows().workspace(kind);
         w->openFromMenu();
-        w->SCButton1->click();
+        control<QPushButton>(w, "SCButton1")->click();
         return w;
     }
 
@@ -115,7 +115,7 @@ private slots:
             "(12,'',6,'','',7,7,7,0),(12,'T-331/2026/3',2,'HM','100001',1,2,1,2)");
         ListWorkspace* w = openList(1);
         dialog()->close();
-        QCOMPARE(w->DBGrid1->model()->rowCount(), 8);
+        QCOMPARE(control<QTableView>(w, "DBGrid1")->model()->rowCount(), 8);
         QVERIFY2(layoutFaults(w).isEmpty(), qPrintable(layoutFaults(w).join("; ")));
         shoot(w, "workspace_b2");
     }
@@ -143,10 +143,11 @@ private slots:
         shoot(dialog(), "entry_level_step");
 
         type("3");
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dialog()->Edit4));
-        dialog()->Edit4->setEditText(QStringLiteral("Honvédelmi Minisztérium"));
-        dialog()->Edit5->setText(QStringLiteral("B-77/2026/1"));
-        dialog()->Edit6->setText(QStringLiteral("3"));
+        QTRY_COMPARE(QApplication::focusWidget(),
+                     static_cast<QWidget*>(control<QComboBox>(dialog(), "Edit4")));
+        control<QComboBox>(dialog(), "Edit4")->setEditText(QStringLiteral("Honvédelmi Minisztérium"));
+        control<QLineEdit>(dialog(), "Edit5")->setText(QStringLiteral("B-77/2026/1"));
+        control<QLineEdit>(dialog(), "Edit6")->setText(QStringLiteral("3"));
         QVERIFY2(layoutFaults(dialog()).isEmpty(), qPrintable(layoutFaults(dialog()).join("; ")));
         shoot(dialog(), "entry_numbered");
 

@@ -142,7 +142,7 @@ private slots:
 
         // Opened once showing the previous list, closed, opened again: the start screen.
         openWorkspace(kind);
-        w->SCButton2->click();
+        control<QPushButton>(w, "SCButton2")->click();
         QVERIFY(w->previousPanelShown());
         w->close();
         openWorkspace(kind);
@@ -151,10 +151,12 @@ private slots:
         QVERIFY(!menu()->isVisible());
         QVERIFY(!w->activePanelShown());
         QVERIFY(!w->previousPanelShown());
-        QVERIFY(w->SCButton1->isVisible());
-        QVERIFY(w->SCButton2->isVisible());
-        QCOMPARE(w->SCButton1->x(), w->width() / 2 - w->SCButton1->width() / 2);
-        QCOMPARE(w->SCButton2->x(), w->width() / 2 - w->SCButton2->width() / 2);
+        QVERIFY(control<QPushButton>(w, "SCButton1")->isVisible());
+        QVERIFY(control<QPushButton>(w, "SCButton2")->isVisible());
+        QCOMPARE(control<QPushButton>(w, "SCButton1")->x(),
+                 w->width() / 2 - control<QPushButton>(w, "SCButton1")->width() / 2);
+        QCOMPARE(control<QPushButton>(w, "SCButton2")->x(),
+                 w->width() / 2 - control<QPushButton>(w, "SCButton2")->width() / 2);
         const QScreen* screen = w->screen();
         QCOMPARE(w->pos(), screen->availableGeometry().topLeft());
         QCOMPARE(w->frameGeometry().width(), screen->geometry().width());
@@ -164,7 +166,8 @@ private slots:
         QCOMPARE(dm().MyQuery4.rowCount(), 2);
         QCOMPARE(dm().MyQuery4.value(0, "SZERVNEV").toString(), QString("A szerv"));
         // The entry dialog is set up for the kind.
-        QCOMPARE(entryDialog()->SCGroupBox1->isHidden(), !lists::listKind(kind).hasClassificationChoice);
+        QCOMPARE(control<QGroupBox>(entryDialog(), "SCGroupBox1")->isHidden(),
+                 !lists::listKind(kind).hasClassificationChoice);
         w->close();
         QVERIFY(menu()->isVisible());
     }
@@ -212,13 +215,13 @@ private slots:
         ListWorkspace* w = openWorkspace(kind);
         QVERIFY(press(w, Qt::Key_Return));
         QVERIFY(w->activePanelShown());
-        QVERIFY(!w->SCButton1->isVisible());
-        QCOMPARE(w->Label1->text(), number);
-        QCOMPARE(w->Edit1->text(), addressee);
+        QVERIFY(!control<QPushButton>(w, "SCButton1")->isVisible());
+        QCOMPARE(control<QLabel>(w, "Label1")->text(), number);
+        QCOMPARE(control<QLineEdit>(w, "Edit1")->text(), addressee);
         QCOMPARE(app::appState().currentListNumber, number.mid(11).toInt());
-        QCOMPARE(w->DBGrid1->model()->rowCount(), number == "Listaszám: 4" ? 1 : 0);
+        QCOMPARE(control<QTableView>(w, "DBGrid1")->model()->rowCount(), number == "Listaszám: 4" ? 1 : 0);
         QCOMPARE(rows(QStringLiteral("SELECT * FROM %1 ORDER BY LSZAM").arg(headerTable)), before);
-        QCOMPARE(w->DBGrid1->model()->headerData(2, Qt::Horizontal).toString(),
+        QCOMPARE(control<QTableView>(w, "DBGrid1")->model()->headerData(2, Qt::Horizontal).toString(),
                  lists::listKind(kind).classificationTitle);
         entryDialog()->close();
     }
@@ -237,14 +240,14 @@ private slots:
         addHeaders("B2_ADATOK", headers);
         ListWorkspace* w = openWorkspace(1);
         QVERIFY(QTest::qWaitForWindowActive(w));
-        QTest::keyClick(w->SCButton1, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), w->SCButton2);
+        QTest::keyClick(control<QPushButton>(w, "SCButton1"), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), control<QPushButton>(w, "SCButton2"));
         QVERIFY(press(w, Qt::Key_Return));
         QCOMPARE(installServices().messages.texts, QStringList{message});
         QVERIFY(!w->previousPanelShown());
         QVERIFY(!w->activePanelShown());
-        QVERIFY(w->SCButton2->isVisible());
-        QTRY_COMPARE(QApplication::focusWidget(), w->SCButton1);
+        QVERIFY(control<QPushButton>(w, "SCButton2")->isVisible());
+        QTRY_COMPARE(QApplication::focusWidget(), control<QPushButton>(w, "SCButton1"));
         waitPastTimer();
         QVERIFY(!entryDialog()->isVisible());
     }
@@ -256,16 +259,16 @@ private slots:
         addItem("B2ZSAK", 4, 3, "negyedik", 1);
         addItem("B2ZSAK", 3, 3, "harmadik", 1);
         ListWorkspace* w = openWorkspace(3);
-        w->SCButton2->click();
+        control<QPushButton>(w, "SCButton2")->click();
         QVERIFY(w->previousPanelShown());
         QVERIFY(!w->activePanelShown());
-        QCOMPARE(w->Label3->text(), QString("Listaszám: 4"));
-        QCOMPARE(w->Edit2->text(), QString("Alapértelmezett"));
+        QCOMPARE(control<QLabel>(w, "Label3")->text(), QString("Listaszám: 4"));
+        QCOMPARE(control<QLineEdit>(w, "Edit2")->text(), QString("Alapértelmezett"));
         // The stored addressee waits in the hidden box for the header update.
-        QCOMPARE(w->Edit1->text(), QString("Tárolt"));
+        QCOMPARE(control<QLineEdit>(w, "Edit1")->text(), QString("Tárolt"));
         QCOMPARE(app::appState().currentListNumber, 4);
-        QCOMPARE(w->DBGrid2->model()->rowCount(), 1);
-        QCOMPARE(gridRow(w->DBGrid2, 0), QString("1|negyedik|Bizalmas|1|HM"));
+        QCOMPARE(control<QTableView>(w, "DBGrid2")->model()->rowCount(), 1);
+        QCOMPARE(gridRow(control<QTableView>(w, "DBGrid2"), 0), QString("1|negyedik|Bizalmas|1|HM"));
         entryDialog()->close();
     }
 
@@ -288,17 +291,19 @@ private slots:
         if (!settings.isEmpty())
             addSettings(settings);
         ListWorkspace* w = openWorkspace(1);
-        (previous ? w->SCButton2 : w->SCButton1)->click();
+        (previous ? control<QPushButton>(w, "SCButton2") : control<QPushButton>(w, "SCButton1"))->click();
         QVERIFY(!entryDialog()->isVisible());
         QVERIFY(w->isEnabled());
         if (opens) {
             QTRY_VERIFY(entryDialog()->isVisible());
             QVERIFY(!w->isEnabled());
-            QPushButton* add = previous ? w->SCButton7 : w->SCButton3;
-            QPushButton* print = previous ? w->SCButton10 : w->SCButton6;
+            QPushButton* add =
+                previous ? control<QPushButton>(w, "SCButton7") : control<QPushButton>(w, "SCButton3");
+            QPushButton* print =
+                previous ? control<QPushButton>(w, "SCButton10") : control<QPushButton>(w, "SCButton6");
             QVERIFY(!add->isEnabled());
             QVERIFY(!print->isEnabled());
-            QTRY_COMPARE(QApplication::focusWidget(), entryDialog()->Edit3);
+            QTRY_COMPARE(QApplication::focusWidget(), control<QLineEdit>(entryDialog(), "Edit3"));
             QVERIFY(press(entryDialog(), Qt::Key_Escape));
             QVERIFY(!entryDialog()->isVisible());
             QVERIFY(w->isEnabled());
@@ -320,8 +325,8 @@ private slots:
         addItem("B2", 1, 5, "R-7", 2, 0, 4);
         addItem("B2", 1, 6, "", 3, 0, 7);
         ListWorkspace* w = openWorkspace(1);
-        w->SCButton1->click();
-        QTableView* grid = w->DBGrid1;
+        control<QPushButton>(w, "SCButton1")->click();
+        QTableView* grid = control<QTableView>(w, "DBGrid1");
         QCOMPARE(grid->model()->rowCount(), 4);
         QCOMPARE(gridRow(grid, 0), QString("1|P-1|Titkos|1|HM"));
         QCOMPARE(gridRow(grid, 1), QString("|P-1/a|||"));
@@ -340,26 +345,31 @@ private slots:
         QCOMPARE(grid->horizontalHeader()->sectionResizeMode(1), QHeaderView::Interactive);
         QCOMPARE(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
         QCOMPARE(grid->selectionBehavior(), QAbstractItemView::SelectRows);
-        QVERIFY(!w->Edit1->isEnabled() || w->Edit1->isReadOnly());
-        QCOMPARE(w->Edit1->focusPolicy(), Qt::NoFocus);
+        QVERIFY(!control<QLineEdit>(w, "Edit1")->isEnabled() || control<QLineEdit>(w, "Edit1")->isReadOnly());
+        QCOMPARE(control<QLineEdit>(w, "Edit1")->focusPolicy(), Qt::NoFocus);
         // Layout: panel 4 px inside the window, buttons 8 px below the grid and 8 px apart.
-        QCOMPARE(w->SCGroupBox1->geometry(), w->rect().adjusted(4, 4, -4, -4));
+        QCOMPARE(control<QGroupBox>(w, "SCGroupBox1")->geometry(), w->rect().adjusted(4, 4, -4, -4));
         const QRect gridRect = grid->geometry();
-        QCOMPARE(w->SCButton3->y(), gridRect.bottom() + 1 + 8);
-        QCOMPARE(w->SCButton5->x(), w->SCButton3->geometry().right() + 1 + 8);
-        QCOMPARE(w->SCButton4->x(), w->SCButton5->geometry().right() + 1 + 8);
-        QCOMPARE(w->SCButton6->x(), w->SCButton4->geometry().right() + 1 + 8);
-        QVERIFY(qAbs((w->SCButton3->x() - 0) -
-                     (w->SCGroupBox1->width() - w->SCButton6->geometry().right() - 1)) <= 1);
+        QCOMPARE(control<QPushButton>(w, "SCButton3")->y(), gridRect.bottom() + 1 + 8);
+        QCOMPARE(control<QPushButton>(w, "SCButton5")->x(),
+                 control<QPushButton>(w, "SCButton3")->geometry().right() + 1 + 8);
+        QCOMPARE(control<QPushButton>(w, "SCButton4")->x(),
+                 control<QPushButton>(w, "SCButton5")->geometry().right() + 1 + 8);
+        QCOMPARE(control<QPushButton>(w, "SCButton6")->x(),
+                 control<QPushButton>(w, "SCButton4")->geometry().right() + 1 + 8);
+        QVERIFY(qAbs((control<QPushButton>(w, "SCButton3")->x() - 0) -
+                     (control<QGroupBox>(w, "SCGroupBox1")->width() -
+                      control<QPushButton>(w, "SCButton6")->geometry().right() - 1)) <= 1);
     }
 
     void natoGridHasABlankClassificationTitle()
     {
         addItem("BZS3NATO", 1, 0, "N-1", 1);
         ListWorkspace* w = openWorkspace(5);
-        w->SCButton1->click();
-        QCOMPARE(w->DBGrid1->model()->headerData(2, Qt::Horizontal).toString(), QString(" "));
-        QCOMPARE(gridRow(w->DBGrid1, 0), QString("1|N-1||1|HM"));
+        control<QPushButton>(w, "SCButton1")->click();
+        QCOMPARE(control<QTableView>(w, "DBGrid1")->model()->headerData(2, Qt::Horizontal).toString(),
+                 QString(" "));
+        QCOMPARE(gridRow(control<QTableView>(w, "DBGrid1"), 0), QString("1|N-1||1|HM"));
     }
 
     void gridSelectionIsTheItemViewsCurrentRow()
@@ -367,8 +377,8 @@ private slots:
         for (int i = 1; i <= 4; ++i)
             addItem("BZS3", 1, 3, QStringLiteral("I-%1").arg(i), i);
         ListWorkspace* w = openWorkspace(2);
-        w->SCButton1->click();
-        QTableView* grid = w->DBGrid1;
+        control<QPushButton>(w, "SCButton1")->click();
+        QTableView* grid = control<QTableView>(w, "DBGrid1");
         QCOMPARE(dm().MyQuery2.currentRow(), 0);
         QCOMPARE(grid->currentIndex().row(), 0);
         const QRect cell = grid->visualRect(grid->model()->index(2, 1));
@@ -411,9 +421,9 @@ private slots:
             addItem("B2", 1, 6, "", 2, 0, 3);
         }
         ListWorkspace* w = openWorkspace(1);
-        w->SCButton1->click();
+        control<QPushButton>(w, "SCButton1")->click();
         if (selectedRow >= 0)
-            w->DBGrid1->selectRow(selectedRow);
+            control<QTableView>(w, "DBGrid1")->selectRow(selectedRow);
         QVERIFY(press(w, Qt::Key_F4));
         if (message.isEmpty()) {
             QVERIFY(installServices().messages.texts.isEmpty());
@@ -434,8 +444,8 @@ private slots:
             addItem("B2NATO", 1, 0, i, 0);
         ListWorkspace* w = openWorkspace(4);
         entryDialog()->sorszam_rendezo(1);
-        w->SCButton1->click();
-        w->DBGrid1->selectRow(1);
+        control<QPushButton>(w, "SCButton1")->click();
+        control<QTableView>(w, "DBGrid1")->selectRow(1);
         int asked = 0;
         int answer = ConfirmDialog::No;
         ConfirmDialog::setScript([&](ConfirmDialog&) {
@@ -450,9 +460,9 @@ private slots:
         QVERIFY(press(w, Qt::Key_F6));
         QCOMPARE(asked, 2);
         QCOMPARE(rows("SELECT IKTSZAM, SORSZAM FROM B2NATO ORDER BY SORSZAM"), (QStringList{"a|1", "c|2"}));
-        QCOMPARE(w->DBGrid1->model()->rowCount(), 2);
-        QCOMPARE(gridRow(w->DBGrid1, 1), QString("2|c||1|HM"));
-        QCOMPARE(w->DBGrid1->currentIndex().row(), dm().MyQuery2.currentRow());
+        QCOMPARE(control<QTableView>(w, "DBGrid1")->model()->rowCount(), 2);
+        QCOMPARE(gridRow(control<QTableView>(w, "DBGrid1"), 1), QString("2|c||1|HM"));
+        QCOMPARE(control<QTableView>(w, "DBGrid1")->currentIndex().row(), dm().MyQuery2.currentRow());
         QVERIFY(installServices().messages.texts.isEmpty());
     }
 
@@ -463,17 +473,17 @@ private slots:
         addItem("B2", 1, 2, "P/1", 1, parent);
         addItem("B2", 1, 3, "Q", 2);
         ListWorkspace* w = openWorkspace(1);
-        w->SCButton1->click();
-        w->DBGrid1->selectRow(0);
-        w->SCButton4->click();
+        control<QPushButton>(w, "SCButton1")->click();
+        control<QTableView>(w, "DBGrid1")->selectRow(0);
+        control<QPushButton>(w, "SCButton4")->click();
         QCOMPARE(installServices().messages.texts, QStringList{lists::ItemDeletion::kHasMembers});
         QCOMPARE(rows("SELECT IKTSZAM FROM B2 ORDER BY TETEL_ID"), (QStringList{"P", "P/1", "Q"}));
         // The member goes on its own and the list is renumbered; then the parent may go.
-        w->DBGrid1->selectRow(1);
-        w->SCButton4->click();
+        control<QTableView>(w, "DBGrid1")->selectRow(1);
+        control<QPushButton>(w, "SCButton4")->click();
         QCOMPARE(rows("SELECT IKTSZAM, SORSZAM FROM B2 ORDER BY TETEL_ID"), (QStringList{"P|1", "Q|2"}));
-        w->DBGrid1->selectRow(0);
-        w->SCButton4->click();
+        control<QTableView>(w, "DBGrid1")->selectRow(0);
+        control<QPushButton>(w, "SCButton4")->click();
         QCOMPARE(rows("SELECT IKTSZAM, SORSZAM FROM B2 ORDER BY TETEL_ID"), (QStringList{"Q|1"}));
         QCOMPARE(installServices().messages.texts.size(), 1);
     }
@@ -486,9 +496,9 @@ private slots:
             return int(ConfirmDialog::Yes);
         });
         ListWorkspace* w = openWorkspace(1);
-        w->SCButton1->click();
+        control<QPushButton>(w, "SCButton1")->click();
         QVERIFY(press(w, Qt::Key_F6));
-        w->SCButton4->click();
+        control<QPushButton>(w, "SCButton4")->click();
         QCOMPARE(asked, 0);
         QVERIFY(installServices().messages.texts.isEmpty());
     }
@@ -500,10 +510,10 @@ private slots:
         QVERIFY(w->activePanelShown());
         QVERIFY(press(w, Qt::Key_Escape));
         QVERIFY(!w->activePanelShown());
-        QVERIFY(w->SCButton1->isVisible());
-        QVERIFY(w->SCButton2->isVisible());
+        QVERIFY(control<QPushButton>(w, "SCButton1")->isVisible());
+        QVERIFY(control<QPushButton>(w, "SCButton2")->isVisible());
         QVERIFY(w->isVisible());
-        QTRY_COMPARE(QApplication::focusWidget(), w->SCButton1);
+        QTRY_COMPARE(QApplication::focusWidget(), control<QPushButton>(w, "SCButton1"));
         QVERIFY(press(w, Qt::Key_Escape));
         QVERIFY(!w->isVisible());
         QVERIFY(menu()->isVisible());
@@ -522,7 +532,7 @@ private slots:
         QCOMPARE(asked, 0);
         QVERIFY(installServices().messages.texts.isEmpty());
         QVERIFY(installServices().printers.jobs.empty());
-        QVERIFY(w->SCButton1->isVisible());
+        QVERIFY(control<QPushButton>(w, "SCButton1")->isVisible());
     }
 
     void f2OpensTheEntryDialogForTheKind_data()
@@ -535,19 +545,20 @@ private slots:
     {
         QFETCH(int, kind);
         ListWorkspace* w = openWorkspace(kind);
-        w->SCButton1->click();
+        control<QPushButton>(w, "SCButton1")->click();
         waitPastTimer();
         QVERIFY(!entryDialog()->isVisible());
         QVERIFY(press(w, Qt::Key_F2));
         QVERIFY(entryDialog()->isVisible());
         QVERIFY(!w->isEnabled());
         const bool nato = !lists::listKind(kind).hasClassificationChoice;
-        QTRY_COMPARE(QApplication::focusWidget(), nato ? static_cast<QWidget*>(entryDialog()->Edit4)
-                                                       : static_cast<QWidget*>(entryDialog()->Edit3));
-        entryDialog()->SCButton4->click();
+        QTRY_COMPARE(QApplication::focusWidget(),
+                     nato ? static_cast<QWidget*>(control<QComboBox>(entryDialog(), "Edit4"))
+                          : static_cast<QWidget*>(control<QLineEdit>(entryDialog(), "Edit3")));
+        control<QPushButton>(entryDialog(), "SCButton4")->click();
         QVERIFY(!entryDialog()->isVisible());
         QVERIFY(w->isEnabled());
-        QVERIFY(w->SCButton3->isEnabled());
+        QVERIFY(control<QPushButton>(w, "SCButton3")->isEnabled());
     }
 
     void printingReturnsToTheStartScreen()
@@ -556,18 +567,18 @@ private slots:
         addHeaders("B2_ADATOK", {"1:Futárszolgálat:"});
         addItem("B2", 1, 2, "x", 1);
         ListWorkspace* w = openWorkspace(1);
-        w->SCButton1->click();
+        control<QPushButton>(w, "SCButton1")->click();
         entryDialog()->close();
         QVERIFY(press(w, Qt::Key_F8));
         QCOMPARE(installServices().printers.jobs.size(), size_t(2));
         QVERIFY(!w->activePanelShown());
-        QVERIFY(w->SCButton1->isVisible());
+        QVERIFY(control<QPushButton>(w, "SCButton1")->isVisible());
         QCOMPARE(rows("SELECT LSZAM, NYOMTATAS_DATUMA IS NOT NULL FROM B2_ADATOK"), QStringList{"1|1"});
         // The printed list is now the previous list; the active list is the next one.
-        w->SCButton1->click();
+        control<QPushButton>(w, "SCButton1")->click();
         entryDialog()->close();
-        QCOMPARE(w->Label1->text(), QString("Listaszám: 2"));
-        QCOMPARE(w->DBGrid1->model()->rowCount(), 0);
+        QCOMPARE(control<QLabel>(w, "Label1")->text(), QString("Listaszám: 2"));
+        QCOMPARE(control<QTableView>(w, "DBGrid1")->model()->rowCount(), 0);
     }
 
     void printingRefusedOrFailedStaysOnThePanel_data()
@@ -590,9 +601,9 @@ private slots:
             addItem("B2", 1, 2, "x", 1);
         installServices().printers.failAtJob = failAtJob;
         ListWorkspace* w = openWorkspace(1);
-        w->SCButton1->click();
+        control<QPushButton>(w, "SCButton1")->click();
         entryDialog()->close();
-        w->SCButton6->click();
+        control<QPushButton>(w, "SCButton6")->click();
         QCOMPARE(installServices().messages.texts.size(), 1);
         if (!message.isEmpty())
             QCOMPARE(installServices().messages.texts.first(), message);
@@ -612,7 +623,7 @@ private slots:
         QFETCH(int, kind);
         QFETCH(bool, together);
         ListWorkspace* w = openWorkspace(kind);
-        w->SCButton1->click();
+        control<QPushButton>(w, "SCButton1")->click();
         QVERIFY(press(w, Qt::Key_F2));
         QVERIFY(entryDialog()->isVisible());
         w->setWindowState(w->windowState() | Qt::WindowMinimized);
