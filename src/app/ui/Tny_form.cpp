@@ -4,7 +4,6 @@
 #include "Look.h"
 #include "TForm1.h"
 #include "Windows.h"
-#include "admin/ui/Tbeallitasok_form.h"
 #include "app/AppState.h"
 #include "app/ProgramEnd.h"
 #include "app/Services.h"
@@ -17,10 +16,9 @@
 #include <QDir>
 #include <QLabel>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <utility>
 
 Tny_form::Tny_form(QWidget* parent) : QWidget(parent)
 {
@@ -93,9 +91,12 @@ void Tny_form::FormCreate(const QString& programFolder)
     state.programFolder = folder;
 
     // A restore requested in the last run is applied before the store is opened.
-    m_restore = admin::PendingRestore(folder).apply();
+    admin::PendingRestore restore(folder, app::clock().now());
+    m_restore = restore.apply();
     if (m_restore == admin::PendingRestore::Outcome::Applied)
         QApplication::processEvents();
+    // The request stays for the next start; the operator hears once per start why it failed.
+    m_restoreFailure = m_restore == admin::PendingRestore::Outcome::Failed ? restore.errorText() : QString();
 
     state.programVersion = app::kProgramVersion;
     setWindowTitle(QStringLiteral("Dispora   -   ") + state.programVersion + QStringLiteral(" verzió"));
@@ -116,6 +117,8 @@ void Tny_form::JvThreadTimer1Timer()
         return;
     JvThreadTimer1->stop();
 
+    if (!m_restoreFailure.isEmpty())
+        app::messages().inform(std::exchange(m_restoreFailure, QString()));
     app::StartSequence sequence(store::TDM1::instance(), migration(), app::appState().programFolder);
     if (sequence.run() == app::StartSequence::Outcome::Fatal) {
         // The message has been read; nothing more of the start runs.

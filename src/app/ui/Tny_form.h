@@ -46,5 +46,6 @@ protected:
 
 private:
     admin::PendingRestore::Outcome m_restore = admin::PendingRestore::Outcome::NoRequest;
+    QString m_restoreFailure; // shown once, when the start sequence begins
     std::unique_ptr<store::LegacyMigration> m_migration;
 };
