@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 namespace app {
 class MessageService;
@@ -39,6 +40,8 @@ public:
         QString active;
         QString previous;
     };
+    // How the entry dialog reads them from the workspace that opened it, at each save.
+    using AddresseeReader = std::function<ListAddressees()>;
 
     // Stores the consignment's rows, refreshes the item view and writes the list header. An insert that fails
     // is retried once after a rebuild of the item table; a second failure is reported to `messages` and the

@@ -106,7 +106,7 @@ private slots:
         app::appState().currentListNumber = 1;
         store::TDM1::instance().MyQuery4.open("SELECT SZERVNEV FROM SZERVEK ORDER BY SZERVNEV");
         entry()->configure_for_list_kind();
-        entry()->open_for_entry();
+        entry()->open_for_entry({});
         QTRY_VERIFY(entry()->isActiveWindow());
         control<QComboBox>(entry(), "Edit4")->setEditText("Előző címzett");
         QTRY_VERIFY(control<QComboBox>(entry(), "Edit4")->hasFocus());

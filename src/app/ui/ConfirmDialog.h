@@ -50,10 +50,6 @@ public:
     // showing the window.
     static void setScript(std::function<int(ConfirmDialog&)> script);
 
-    QLabel* Label1;
-    QPushButton* SCButton1;
-    QPushButton* SCButton2;
-
 public slots:
     void SCButton1Click();
     void SCButton2Click();
@@ -66,6 +62,9 @@ private:
     // Keeps the width and grows the window when a long question needs more lines.
     void fitQuestion();
 
+    QLabel* Label1;
+    QPushButton* SCButton1;
+    QPushButton* SCButton2;
     Keys m_keys;
     Look m_look;
 };

@@ -11,11 +11,12 @@ class Tnevjegy_form : public QWidget
 public:
     explicit Tnevjegy_form(QWidget* parent = nullptr);
 
-    QLabel* Image1;
-    QLabel* Label1; // "Dispora"
-    QLabel* Label2; // version and date
-
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+
+private:
+    QLabel* Image1;
+    QLabel* Label1; // "Dispora"
+    QLabel* Label2; // version and date
 };

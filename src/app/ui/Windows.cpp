@@ -42,6 +42,32 @@ std::array<ListWorkspace*, 5> Windows::workspaces() const
     return {b2f_form, bzs3_form, b2zsak_form, b2nato_form, bzs3nato_form};
 }
 
+namespace {
+
+// The list workspaces and the item dialogs reach each other only through these calls and
+// signals; neither includes the other.
+void connectWindows(Windows& w)
+{
+    Ttetelek_felvetele_form* entry = w.tetelek_felvetele_form;
+    Tcsoportos_form* group = w.csoportos_form;
+    entry->setAddresseeSearch(w.kereso_form);
+    QObject::connect(group, &Tcsoportos_form::closing, entry,
+                     &Ttetelek_felvetele_form::enable_list_workspaces);
+    for (ListWorkspace* workspace : w.workspaces()) {
+        workspace->setEntryWindow(entry);
+        QObject::connect(workspace, &ListWorkspace::openingFromMenu, entry,
+                         &Ttetelek_felvetele_form::configure_for_list_kind);
+        QObject::connect(workspace, &ListWorkspace::itemEntryRequested, entry,
+                         &Ttetelek_felvetele_form::open_for_entry);
+        QObject::connect(workspace, &ListWorkspace::groupEntryRequested, group,
+                         [group, workspace] { group->openFor(workspace); });
+        QObject::connect(entry, &Ttetelek_felvetele_form::listWorkspacesEnabled, workspace,
+                         &ListWorkspace::enableAfterItemDialog);
+    }
+}
+
+} // namespace
+
 void createWindows()
 {
     Windows& w = windows();
@@ -64,6 +90,7 @@ void createWindows()
     w.frissites_rakerdezo_form = ConfirmDialog::createFrissitesRakerdezo();
     w.nevjegy_form = new Tnevjegy_form;
     w.csoportos_form = new Tcsoportos_form;
+    connectWindows(w);
 }
 
 void destroyWindows()

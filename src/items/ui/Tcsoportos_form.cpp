@@ -8,8 +8,6 @@
 #include "app/ui/Look.h"
 #include "app/ui/Windows.h"
 #include "items/QueryGridModel.h"
-#include "items/ui/Ttetelek_felvetele_form.h"
-#include "lists/ui/ListWorkspace.h"
 #include "store/DataModule.h"
 
 #include <QCloseEvent>
@@ -130,7 +128,7 @@ Tcsoportos_form::Tcsoportos_form(QWidget* parent) : QWidget(parent), m_entry(sto
     ui::installKeyPreview(this, [this](QKeyEvent* event) { return FormKeyDown(event); });
 }
 
-void Tcsoportos_form::openFor(ListWorkspace* opener)
+void Tcsoportos_form::openFor(QWidget* opener)
 {
     ui::guarded([&] {
         store::TDM1& dm = store::TDM1::instance();
@@ -200,8 +198,7 @@ bool Tcsoportos_form::FormKeyDown(QKeyEvent* event)
 
 void Tcsoportos_form::FormCloseQuery()
 {
-    if (Ttetelek_felvetele_form* entryDialog = ui::windows().tetelek_felvetele_form)
-        entryDialog->enable_list_workspaces();
+    emit closing();
     if (m_opener)
         m_opener->setEnabled(true);
 }

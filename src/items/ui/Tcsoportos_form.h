@@ -5,7 +5,6 @@
 #include <QPointer>
 #include <QWidget>
 
-class ListWorkspace;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -24,10 +23,27 @@ public:
     explicit Tcsoportos_form(QWidget* parent = nullptr);
 
     // Opens the dialog for the parent item that is the item view's current row; the
-    // workspace has already refused empty lists, number-less rows and members.
-    void openFor(ListWorkspace* opener);
+    // workspace has already refused empty lists, number-less rows and members. The opener
+    // stays disabled while the dialog is open.
+    void openFor(QWidget* opener);
 
     const items::GroupEntry& groupEntry() const { return m_entry; }
+
+signals:
+    // The dialog is closing: the list workspaces become usable again.
+    void closing();
+
+public slots:
+    void SCButton1Click();
+    void SCButton2Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool FormKeyDown(QKeyEvent* event);
+    void FormCloseQuery();
+    void selectCurrentScratchRow();
 
     QGroupBox* SCGroupBox1;
     QLabel* Label1;
@@ -43,19 +59,7 @@ public:
     QPushButton* SCButton1;
     QPushButton* SCButton2;
 
-public slots:
-    void SCButton1Click();
-    void SCButton2Click();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    bool FormKeyDown(QKeyEvent* event);
-    void FormCloseQuery();
-    void selectCurrentScratchRow();
-
     items::GroupEntry m_entry;
     items::QueryGridModel* m_model;
-    QPointer<ListWorkspace> m_opener;
+    QPointer<QWidget> m_opener;
 };

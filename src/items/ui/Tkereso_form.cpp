@@ -5,11 +5,9 @@
 #include "app/ui/Keyboard.h"
 #include "app/ui/Look.h"
 #include "items/QueryGridModel.h"
-#include "items/ui/Ttetelek_felvetele_form.h"
 #include "store/DataModule.h"
 
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -179,14 +177,11 @@ void Tkereso_form::selectCurrentRow()
     DBGrid2->scrollTo(index);
 }
 
-void Tkereso_form::openFor(Ttetelek_felvetele_form* entryDialog)
+void Tkereso_form::openFor(QWidget* opener)
 {
-    m_entryDialog = entryDialog;
-    if (entryDialog) {
-        if (entryDialog->Edit4)
-            entryDialog->Edit4->hidePopup();
-        entryDialog->setEnabled(false);
-    }
+    m_opener = opener;
+    if (opener)
+        opener->setEnabled(false);
     layOut();
     {
         const QSignalBlocker blocker(Edit2);
@@ -198,13 +193,13 @@ void Tkereso_form::openFor(Ttetelek_felvetele_form* entryDialog)
         loaded = true;
     });
     if (!loaded) {
-        // Without the register there is nothing to choose from; the entry dialog goes on.
-        backToEntryDialog();
+        // Without the register there is nothing to choose from; the opener goes on.
+        backToOpener();
         return;
     }
     setColumnWidths();
     selectCurrentRow();
-    if (QScreen* screen = (entryDialog ? entryDialog->screen() : this->screen())) {
+    if (QScreen* screen = (opener ? opener->screen() : this->screen())) {
         const QRect area = screen->availableGeometry();
         move(area.center() - QPoint(width() / 2, height() / 2));
     }
@@ -227,7 +222,7 @@ bool Tkereso_form::FormKeyDown(QKeyEvent* event)
 {
     switch (event->key()) {
     case Qt::Key_Escape:
-        backToEntryDialog();
+        backToOpener();
         return true;
     case Qt::Key_Down:
         if (!DBGrid2->hasFocus()) {
@@ -267,18 +262,13 @@ void Tkereso_form::SCButton3Click()
         if (AddresseeSearch::classifiedOnly(q))
             app::messages().inform(AddresseeSearch::kClassifiedOnlyWarning);
         const QString name = q.value(QStringLiteral("SZERVNEV")).toString();
-        Ttetelek_felvetele_form* entryDialog = m_entryDialog;
-        if (entryDialog && entryDialog->Edit4)
-            entryDialog->Edit4->setCurrentText(name);
+        QWidget* opener = m_opener;
         hide();
-        if (entryDialog) {
-            entryDialog->setEnabled(true);
-            // Focused before the dialog is active again, so the addressee field is not
-            // left (and checked) a second time on the way.
-            if (entryDialog->Edit5)
-                entryDialog->Edit5->setFocus();
-            entryDialog->activateWindow();
-        }
+        if (opener)
+            opener->setEnabled(true);
+        emit addresseeChosen(name);
+        if (opener)
+            opener->activateWindow();
     });
 }
 
@@ -289,20 +279,20 @@ void Tkereso_form::DBGrid2DblClick()
 
 void Tkereso_form::SCButton4Click()
 {
-    backToEntryDialog();
+    backToOpener();
 }
 
-void Tkereso_form::backToEntryDialog()
+void Tkereso_form::backToOpener()
 {
     hide();
-    if (m_entryDialog) {
-        m_entryDialog->setEnabled(true);
-        m_entryDialog->activateWindow();
+    if (m_opener) {
+        m_opener->setEnabled(true);
+        m_opener->activateWindow();
     }
 }
 
 void Tkereso_form::closeEvent(QCloseEvent* event)
 {
-    backToEntryDialog();
+    backToOpener();
     event->accept();
 }

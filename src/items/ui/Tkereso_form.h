@@ -6,7 +6,6 @@
 #include <QWidget>
 #include <functional>
 
-class Ttetelek_felvetele_form;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -25,18 +24,16 @@ public:
     explicit Tkereso_form(QWidget* parent = nullptr);
     ~Tkereso_form() override;
 
-    // Opened by the entry dialog; the chosen name goes into its Edit4.
-    void openFor(Ttetelek_felvetele_form* entryDialog);
+    // Opened for a window that waits for the choice (the entry dialog): it stays disabled
+    // while the search is on screen and gets the name taken through addresseeChosen().
+    void openFor(QWidget* opener);
 
     items::AddresseeSearch::Match match() const;
 
-    QLabel* Label3;
-    QLineEdit* Edit2;
-    QRadioButton* SCRadioButton1;
-    QRadioButton* SCRadioButton2;
-    QTableView* DBGrid2;
-    QPushButton* SCButton3;
-    QPushButton* SCButton4;
+signals:
+    // The organisation taken. The opener is enabled again, but not yet active, so it can
+    // move its focus on without leaving a field on the way.
+    void addresseeChosen(const QString& name);
 
 public slots:
     void Edit2Change();
@@ -52,12 +49,20 @@ private:
     void layOut();
     void setColumnWidths();
     void selectCurrentRow();
-    void backToEntryDialog();
+    void backToOpener();
 
     void runOwnQuery(const std::function<void()>& statement);
 
+    QLabel* Label3;
+    QLineEdit* Edit2;
+    QRadioButton* SCRadioButton1;
+    QRadioButton* SCRadioButton2;
+    QTableView* DBGrid2;
+    QPushButton* SCButton3;
+    QPushButton* SCButton4;
+
     items::QueryGridModel* m_model;
-    QPointer<Ttetelek_felvetele_form> m_entryDialog;
+    QPointer<QWidget> m_opener;
     bool m_ownQuery = false;
     bool m_reloadPending = false;
     int m_queryListener = 0;

@@ -5,12 +5,10 @@
 #include "app/ui/Guard.h"
 #include "app/ui/Keyboard.h"
 #include "app/ui/Look.h"
-#include "app/ui/Windows.h"
 #include "items/ItemEntry.h"
 #include "items/ui/Tkereso_form.h"
 #include "lists/ListKind.h"
 #include "lists/Renumbering.h"
-#include "lists/ui/ListWorkspace.h"
 #include "store/DataModule.h"
 #include "store/DisplayColumns.h"
 
@@ -22,7 +20,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
@@ -221,9 +218,21 @@ bool Ttetelek_felvetele_form::isNato() const
     return !currentKind().hasClassificationChoice;
 }
 
-ListWorkspace* Ttetelek_felvetele_form::workspace() const
+void Ttetelek_felvetele_form::setAddresseeSearch(Tkereso_form* search)
 {
-    return ui::windows().workspace(app::appState().currentListKind);
+    if (m_search)
+        disconnect(m_search, nullptr, this, nullptr);
+    m_search = search;
+    if (search)
+        connect(search, &Tkereso_form::addresseeChosen, this, &Ttetelek_felvetele_form::takeAddressee);
+}
+
+void Ttetelek_felvetele_form::takeAddressee(const QString& name)
+{
+    Edit4->setCurrentText(name);
+    // Focused before the dialog is active again, so the addressee field is not left (and
+    // checked) a second time on the way.
+    Edit5->setFocus();
 }
 
 QRadioButton* Ttetelek_felvetele_form::radioOfLevel(int level) const
@@ -250,12 +259,7 @@ void Ttetelek_felvetele_form::loadAddresseeNames()
 
 void Ttetelek_felvetele_form::enable_list_workspaces()
 {
-    for (ListWorkspace* w : ui::windows().workspaces()) {
-        if (!w)
-            continue;
-        w->setEnabled(true);
-        w->enablePanelButtons();
-    }
+    emit listWorkspacesEnabled();
 }
 
 void Ttetelek_felvetele_form::showNumberedLayout()
@@ -316,8 +320,9 @@ void Ttetelek_felvetele_form::configure_for_list_kind()
     }
 }
 
-void Ttetelek_felvetele_form::open_for_entry()
+void Ttetelek_felvetele_form::open_for_entry(const items::ItemEntry::AddresseeReader& addressees)
 {
+    m_listAddressees = addressees;
     Edit3->clear();
     Edit6->clear();
     SCGroupBox2->setTitle(QString());
@@ -441,7 +446,8 @@ void Ttetelek_felvetele_form::BitBtn6Click()
 {
     m_completer->popup()->hide();
     Edit4->hidePopup();
-    ui::windows().kereso_form->openFor(this);
+    if (m_search)
+        m_search->openFor(this);
 }
 
 void Ttetelek_felvetele_form::Edit4Exit(const QString& name)
@@ -532,8 +538,8 @@ bool Ttetelek_felvetele_form::FormKeyDown(QKeyEvent* event)
         return true;
     }
     enable_list_workspaces();
-    if (ui::windows().kereso_form)
-        ui::windows().kereso_form->hide();
+    if (m_search)
+        m_search->hide();
     hide();
     return true;
 }
@@ -669,11 +675,8 @@ void Ttetelek_felvetele_form::add_items(int listNumber, int mjel, int count, con
     consignment.registration = iktszam;
     consignment.addresseeName = name;
     consignment.addresseeCode = code;
-    items::ItemEntry::ListAddressees addressees;
-    if (ListWorkspace* w = workspace()) {
-        addressees.active = w->Edit1->text();
-        addressees.previous = w->Edit2->text();
-    }
+    const items::ItemEntry::ListAddressees addressees =
+        m_listAddressees ? m_listAddressees() : items::ItemEntry::ListAddressees{};
     items::ItemEntry(dm(), currentKind()).add_items(consignment, addressees, app::messages());
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "items/ItemEntry.h"
+
+#include <QPointer>
 #include <QWidget>
 
 class QComboBox;
@@ -11,7 +14,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QStringListModel;
-class ListWorkspace;
+class Tkereso_form;
 
 // The item entry dialog "Tételek felvétele".
 class Ttetelek_felvetele_form : public QWidget
@@ -20,7 +23,11 @@ class Ttetelek_felvetele_form : public QWidget
 public:
     explicit Ttetelek_felvetele_form(QWidget* parent = nullptr);
 
-    // Enables the five list workspaces and their eight panel buttons.
+    // The search that "Keresés" opens; the name taken there becomes the addressee.
+    void setAddresseeSearch(Tkereso_form* search);
+
+    // Makes the five list workspaces and their eight panel buttons usable again, through
+    // listWorkspacesEnabled().
     void enable_list_workspaces();
 
     // Adapts the dialog to currentListKind: the national kinds choose a level first,
@@ -28,7 +35,9 @@ public:
     void configure_for_list_kind();
 
     // Prepares the dialog for a new consignment, shows it and focuses its first field.
-    void open_for_entry();
+    // Each save reads the list addressees of the opening workspace through `addressees`
+    // (none when it is empty).
+    void open_for_entry(const items::ItemEntry::AddresseeReader& addressees);
 
     // Stores one save into the list on show and writes its header (see items::ItemEntry).
     void add_items(int listNumber, int mjel, int count, const QString& iktszam, const QString& name,
@@ -39,28 +48,8 @@ public:
     void sorszam_rendezo(int listNumber);
     void rebuild_item_table(int kind);
 
-    QGroupBox* SCGroupBox1; // the level step
-    QLabel* Label4;
-    QLineEdit* Edit3; // level digit
-    QRadioButton* SCRadioButton3;
-    QRadioButton* SCRadioButton4;
-    QRadioButton* SCRadioButton5;
-    QRadioButton* SCRadioButton6;
-    QRadioButton* SCRadioButton7;
-    QRadioButton* SCRadioButton8;
-
-    QGroupBox* SCGroupBox2; // the details
-    QLabel* Label5;
-    QComboBox* Edit4 = nullptr; // addressee name
-    QPushButton* BitBtn6;
-    QLabel* Label6;
-    QLineEdit* Edit5 = nullptr; // registration number
-    QLabel* Label7;
-    QLineEdit* Edit6; // piece count
-    QPushButton* SCButton1;
-
-    QPushButton* SCButton3; // save
-    QPushButton* SCButton4; // close
+signals:
+    void listWorkspacesEnabled();
 
 public slots:
     void Edit3Change(const QString& text);
@@ -77,7 +66,7 @@ protected:
 
 private:
     bool isNato() const;
-    ListWorkspace* workspace() const;
+    void takeAddressee(const QString& name);
     QRadioButton* radioOfLevel(int level) const;
     void SCRadioButtonChange(int level, bool checked);
     void uncheckLevels();
@@ -102,6 +91,31 @@ private:
     void saveNational(int level);
     void saveNato();
 
+    QGroupBox* SCGroupBox1; // the level step
+    QLabel* Label4;
+    QLineEdit* Edit3; // level digit
+    QRadioButton* SCRadioButton3;
+    QRadioButton* SCRadioButton4;
+    QRadioButton* SCRadioButton5;
+    QRadioButton* SCRadioButton6;
+    QRadioButton* SCRadioButton7;
+    QRadioButton* SCRadioButton8;
+
+    QGroupBox* SCGroupBox2; // the details
+    QLabel* Label5;
+    QComboBox* Edit4; // addressee name
+    QPushButton* BitBtn6;
+    QLabel* Label6;
+    QLineEdit* Edit5; // registration number
+    QLabel* Label7;
+    QLineEdit* Edit6; // piece count
+    QPushButton* SCButton1;
+
+    QPushButton* SCButton3; // save
+    QPushButton* SCButton4; // close
+
     QStringListModel* m_names;
     QCompleter* m_completer;
+    QPointer<Tkereso_form> m_search;
+    items::ItemEntry::AddresseeReader m_listAddressees;
 };

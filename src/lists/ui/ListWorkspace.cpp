@@ -9,13 +9,12 @@
 #include "app/ui/TForm1.h"
 #include "app/ui/Windows.h"
 #include "items/GroupEntry.h"
-#include "items/ui/Tcsoportos_form.h"
-#include "items/ui/Ttetelek_felvetele_form.h"
 #include "lists/ItemDeletion.h"
 #include "lists/ItemViewModel.h"
 #include "lists/ListKind.h"
 #include "lists/ListPrinting.h"
 #include "lists/ListSelection.h"
+#include "lists/Renumbering.h"
 #include "store/DataModule.h"
 
 #include <QApplication>
@@ -53,11 +52,6 @@ lists::ItemViewModel& itemModel()
 {
     static auto* model = new lists::ItemViewModel(store::TDM1::instance().MyQuery2);
     return *model;
-}
-
-Ttetelek_felvetele_form* entryDialog()
-{
-    return ui::windows().tetelek_felvetele_form;
 }
 
 void processPendingEvents()
@@ -290,7 +284,7 @@ void ListWorkspace::openFromMenu()
     processPendingEvents();
     centreChoiceButtons();
 
-    entryDialog()->configure_for_list_kind();
+    emit openingFromMenu();
 
     show();
     fitToWorkArea();
@@ -340,10 +334,16 @@ void ListWorkspace::setPanelButtonsEnabled(const Panel& panel, bool enabled)
         button->setEnabled(enabled);
 }
 
-void ListWorkspace::enablePanelButtons()
+void ListWorkspace::enableAfterItemDialog()
 {
+    setEnabled(true);
     setPanelButtonsEnabled(m_active, true);
     setPanelButtonsEnabled(m_previous, true);
+}
+
+void ListWorkspace::setEntryWindow(QWidget* entryDialog)
+{
+    m_entryWindow = entryDialog;
 }
 
 void ListWorkspace::preparePanel(const Panel& panel)
@@ -423,11 +423,18 @@ void ListWorkspace::JvThreadTimer1Timer()
         SCButton7Click();
 }
 
+items::ItemEntry::ListAddressees ListWorkspace::listAddressees() const
+{
+    return {Edit1->text(), Edit2->text()};
+}
+
 void ListWorkspace::addItem(const Panel& panel)
 {
     ui::guarded([&] {
         setPanelButtonsEnabled(panel, false);
-        entryDialog()->open_for_entry();
+        emit itemEntryRequested([self = QPointer<ListWorkspace>(this)] {
+            return self ? self->listAddressees() : items::ItemEntry::ListAddressees{};
+        });
         setEnabled(false);
     });
 }
@@ -451,7 +458,7 @@ void ListWorkspace::groupEntry()
             app::messages().inform(refusal);
             return;
         }
-        ui::windows().csoportos_form->openFor(this);
+        emit groupEntryRequested();
     });
 }
 
@@ -479,7 +486,7 @@ void ListWorkspace::deleteSelected()
             app::messages().inform(lists::ItemDeletion::kHasMembers);
             return;
         }
-        entryDialog()->sorszam_rendezo(app::appState().currentListNumber);
+        lists::Renumbering(dm(), lists::listKind(m_kind)).sorszam_rendezo(app::appState().currentListNumber);
         view.refresh();
     });
 }
@@ -518,7 +525,7 @@ void ListWorkspace::SCButton10Click()
 bool ListWorkspace::FormKeyDown(QKeyEvent* event)
 {
     const Panel* panel = visiblePanel();
-    const bool entryShown = entryDialog() && entryDialog()->isVisible();
+    const bool entryShown = m_entryWindow && m_entryWindow->isVisible();
     switch (event->key()) {
     case Qt::Key_F2:
         if (panel && !entryShown)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "items/ItemEntry.h"
+
 #include <QList>
 #include <QPointer>
 #include <QWidget>
@@ -14,7 +16,8 @@ class QTableView;
 class QTimer;
 
 // The list workspace: one class serving the five windows Tb2f_form, Tbzs3_form,
-// Tb2zsak_form, Tb2nato_form and Tbzs3nato_form.
+// Tb2zsak_form, Tb2nato_form and Tbzs3nato_form. The item dialogs it opens answer its
+// signals; it knows them only as windows on screen or not.
 class ListWorkspace : public QWidget
 {
     Q_OBJECT
@@ -31,38 +34,25 @@ public:
     bool activePanelShown() const;
     bool previousPanelShown() const;
 
-    // Enables the four action buttons of both panels (the item dialogs disable them).
-    void enablePanelButtons();
+    // The entry dialog: F2 and F4 do nothing while it is on screen.
+    void setEntryWindow(QWidget* entryDialog);
 
-    // Start screen
-    QPushButton* SCButton1; // "Aktív lista"
-    QPushButton* SCButton2; // "Előző lista"
-
-    // Active-list panel
-    QGroupBox* SCGroupBox1;
-    QLabel* Label1; // list number
-    QLabel* Label2; // "Jegyzék címzettje:"
-    QLineEdit* Edit1;
-    QTableView* DBGrid1;
-    QPushButton* SCButton3; // add item
-    QPushButton* SCButton5; // group entry
-    QPushButton* SCButton4; // delete
-    QPushButton* SCButton6; // print
-
-    // Previous-list panel
-    QGroupBox* SCGroupBox2;
-    QLabel* Label3;
-    QLabel* Label4;
-    QLineEdit* Edit2;
-    QTableView* DBGrid2;
-    QPushButton* SCButton7;
-    QPushButton* SCButton9;
-    QPushButton* SCButton8;
-    QPushButton* SCButton10;
-
-    QTimer* JvThreadTimer1; // starts item entry shortly after a panel opens
+signals:
+    // Opening from the menu, before the workspace shows: the entry dialog sets itself up
+    // for the current list kind.
+    void openingFromMenu();
+    // "Tétel hozzáadása": the entry dialog opens; it reads this workspace's list
+    // addressees through `addressees`.
+    void itemEntryRequested(const items::ItemEntry::AddresseeReader& addressees);
+    // "Csoportos felvitel" for the item view's current row, which the workspace has
+    // checked; the group entry dialog opens.
+    void groupEntryRequested();
 
 public slots:
+    // The item dialogs are done: the workspace and the four action buttons of both
+    // panels, which opening them disabled, are usable again.
+    void enableAfterItemDialog();
+
     void SCButton1Click();
     void SCButton2Click();
     void SCButton3Click();
@@ -106,14 +96,44 @@ private:
     void setPanelButtonsEnabled(const Panel& panel, bool enabled);
     void selectCurrentItem(QTableView* grid);
 
+    items::ItemEntry::ListAddressees listAddressees() const;
     void addItem(const Panel& panel);
     void groupEntry();
     void deleteSelected();
     void print(const Panel& panel);
     bool FormKeyDown(QKeyEvent* event);
 
+    // Start screen
+    QPushButton* SCButton1; // "Aktív lista"
+    QPushButton* SCButton2; // "Előző lista"
+
+    // Active-list panel
+    QGroupBox* SCGroupBox1;
+    QLabel* Label1; // list number
+    QLabel* Label2; // "Jegyzék címzettje:"
+    QLineEdit* Edit1;
+    QTableView* DBGrid1;
+    QPushButton* SCButton3; // add item
+    QPushButton* SCButton5; // group entry
+    QPushButton* SCButton4; // delete
+    QPushButton* SCButton6; // print
+
+    // Previous-list panel
+    QGroupBox* SCGroupBox2;
+    QLabel* Label3;
+    QLabel* Label4;
+    QLineEdit* Edit2;
+    QTableView* DBGrid2;
+    QPushButton* SCButton7;
+    QPushButton* SCButton9;
+    QPushButton* SCButton8;
+    QPushButton* SCButton10;
+
+    QTimer* JvThreadTimer1; // starts item entry shortly after a panel opens
+
     int m_kind;
     Panel m_active;
     Panel m_previous;
     QList<QPointer<QWidget>> m_minimisedWithMe;
+    QPointer<QWidget> m_entryWindow;
 };
