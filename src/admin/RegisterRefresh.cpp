@@ -5,8 +5,10 @@
 #include "app/Services.h"
 #include "store/Organisations.h"
 #include "store/Query.h"
+#include "store/ServerThread.h"
 #include "store/SqlError.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace admin {
@@ -151,30 +153,55 @@ bool refreshRegister(store::Query& query, const QString& path, const QDateTime& 
         return false;
     }
 
-    try {
+    // Rows without a code or a name never reach the register, even from a file changed since its check.
+    const auto fillTemp = [&]() -> bool {
         const int last = book->lastUsedRow();
-        // Rows without a code or a name never reach the register, even from a file changed since its check.
         if (last < 2)
-            throw store::SqlError(QStringLiteral("no organisations"));
+            return false;
         if (progress)
             progress(0, last - 1);
         query.close();
         query.setSql(
             QStringLiteral("INSERT INTO SZERVEK_TEMP (TKOD, SZERVNEV, ROVIDNEV, IRSZ, TELEPULES,MINOSITETT) "
                            "VALUES (:TKOD, :SZERVNEV, :ROVIDNEV, :IRSZ, :TELEPULES, :MINOSITETT)"));
-        for (int row = 2; row <= last; ++row) {
-            if (!rowComplete(*book, row))
-                throw store::SqlError(QStringLiteral("row %1 has no code or name").arg(row));
-            for (int column = 1; column <= 5; ++column)
-                query.setText(kHeader[column - 1], book->cellText(row, column));
-            // An empty flag means 0 (not classified-only); the store refuses empty text for a number column.
-            const QString flag = book->cellText(row, 6);
-            query.setParam(kHeader[5], flag.isEmpty() ? QVariant(0) : QVariant(flag));
-            query.execute();
-            if (progress)
-                progress(row - 1, last - 1);
+        // The rows go to the server's thread a run at a time rather than one hand-over a row, which
+        // would cost more than the insert itself; the progress of the run follows on this thread.
+        constexpr int kRowsPerHandOver = 50;
+        for (int first = 2; first <= last; first += kRowsPerHandOver) {
+            const int end = std::min(last, first + kRowsPerHandOver - 1);
+            bool complete = true;
+            store::ServerThread::call([&] {
+                for (int row = first; row <= end; ++row) {
+                    QString cells[6];
+                    for (int column = 1; column <= 6; ++column)
+                        cells[column - 1] = book->cellText(row, column);
+                    if (cells[0].isEmpty() || cells[1].isEmpty()) {
+                        complete = false;
+                        break;
+                    }
+                    for (int column = 0; column < 5; ++column)
+                        query.setText(kHeader[column], cells[column]);
+                    // An empty flag means 0 (not classified-only); the store refuses empty text for a number.
+                    query.setParam(kHeader[5], cells[5].isEmpty() ? QVariant(0) : QVariant(cells[5]));
+                    query.execute();
+                }
+            });
+            if (!complete)
+                return false;
+            if (progress) {
+                for (int row = first; row <= end; ++row)
+                    progress(row - 1, last - 1);
+            }
         }
+        return true;
+    };
+    bool filled = false;
+    try {
+        filled = fillTemp();
     } catch (const store::SqlError&) {
+        filled = false;
+    }
+    if (!filled) {
         messages.inform(kFillFailed);
         query.close();
         return false;
