@@ -80,7 +80,8 @@ inline void build(const QString& file, const QString& charset, const QStringList
                   .toUtf8(),
               {});
     // A fixture needs no protection against power loss, and every commit would wait for the disk.
-    run(QStringLiteral("gfix"), {QStringLiteral("-write"), QStringLiteral("async"), file});
+    run(QStringLiteral("gfix"), {QStringLiteral("-user"), QStringLiteral("SYSDBA"), QStringLiteral("-write"),
+                                 QStringLiteral("async"), file});
     QString text = QStringLiteral("SET AUTODDL OFF;\n");
     for (const QString& name : scripts) {
         QFile script(scriptPath(name));
@@ -92,7 +93,8 @@ inline void build(const QString& file, const QString& charset, const QStringList
     bytes += extraSql;
     bytes += "\nCOMMIT;\n";
     // Connected at once, so the character set of the connection comes with the command.
-    runScript(bytes, {QStringLiteral("-ch"), connection, file});
+    runScript(bytes,
+              {QStringLiteral("-user"), QStringLiteral("SYSDBA"), QStringLiteral("-ch"), connection, file});
 }
 
 // A backup of `database` as gbak makes it.
