@@ -8,7 +8,7 @@ packages=(
     libmariadbd-dev libmariadb-dev
     firebird3.0-server-core firebird3.0-utils firebird-dev
     libzint-dev libfreexl-dev libzip-dev
-    fonts-liberation
+    fonts-liberation qt6-translations-l10n
     python3-xlwt
     xvfb xauth poppler-utils zbar-tools
     zip unzip

@@ -3,6 +3,7 @@
 #include "app/TerminationSignals.h"
 #include "app/ui/GuiServices.h"
 #include "app/ui/Keyboard.h"
+#include "app/ui/Language.h"
 #include "app/ui/Tny_form.h"
 #include "app/ui/Windows.h"
 #include "store/DataModule.h"
@@ -25,6 +26,7 @@ int main(int argc, char** argv)
     QDir::setCurrent(QCoreApplication::applicationDirPath());
     // The program ends only through the main menu, a fatal start message or a restore.
     app.setQuitOnLastWindowClosed(false);
+    ui::installHungarian(app);
     ui::installGuiServices();
     ui::installKeyboardConventions(app);
     app::TerminationSignals termination;
