@@ -137,6 +137,16 @@ QString reasonFor(const QString& engineText, const QString& actualPath, const QS
         QRegularExpression::CaseInsensitiveOption);
     if (damaged.match(text).hasMatch())
         return QStringLiteral("nem Firebird-adatbázis, vagy megsérült (%1)").arg(text);
+    static const QRegularExpression newerBackup(QStringLiteral("Expected backup version"),
+                                                QRegularExpression::CaseInsensitiveOption);
+    if (newerBackup.match(text).hasMatch())
+        return QStringLiteral("a mentést a Firebird 3-nál újabb változat készítette (%1)").arg(text);
+    static const QRegularExpression badBackup(
+        QStringLiteral(
+            "backup description record|not a valid backup|unexpected end of file|might be corrupt"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (badBackup.match(text).hasMatch())
+        return QStringLiteral("nem Firebird-mentés (gbak), vagy megsérült (%1)").arg(text);
     return QStringLiteral("a Firebird hibája: %1").arg(text);
 }
 
