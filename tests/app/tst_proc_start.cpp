@@ -141,7 +141,17 @@ private slots:
         const QString folder = newProgramFolder();
         const QString archive = folder + "adatbazis_mentes/adatok_20121016140533.zip";
         QDir().mkpath(folder + "adatbazis_mentes");
-        admin::writeZip(archive, {{"kovenda/", {}}, {"kovenda/visszatoltve.txt", "restored"}});
+        // Only table files are restored: one table's files, in a folder of the archive; the
+        // files they replace are marked old so that their replacement shows.
+        const QDateTime old(QDate(2001, 1, 1), QTime(0, 0));
+        std::vector<admin::ZipEntry> entries{{"kovenda/", {}}};
+        for (const char* ext : {"frm", "MYD", "MYI"}) {
+            QFile file(folder + "data/kovenda/szervek_temp." + ext);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            entries.push_back({QString("kovenda/szervek_temp.") + ext, file.readAll()});
+            QVERIFY(file.setFileTime(old, QFileDevice::FileModificationTime));
+        }
+        admin::writeZip(archive, entries);
         QFile request(folder + "import.txt");
         QVERIFY(request.open(QIODevice::WriteOnly));
         request.write(archive.toUtf8() + "\r\n");
@@ -150,10 +160,10 @@ private slots:
         QProcess* program = start(folder, newRuntimeFolder());
         QTRY_VERIFY_WITH_TIMEOUT(lockHeld(folder), 20000);
         QVERIFY(!QFile::exists(folder + "import.txt"));
-        QFile restored(folder + "data/kovenda/visszatoltve.txt");
-        QVERIFY(restored.open(QIODevice::ReadOnly));
-        QCOMPARE(restored.readAll(), QByteArray("restored"));
+        QVERIFY(QFileInfo(folder + "data/kovenda/szervek_temp.MYD").lastModified() > old.addYears(1));
         QVERIFY(!QFileInfo::exists(folder + "data/kovenda/kovenda"));
+        // The files it replaced were saved beside the archive first.
+        QCOMPARE(QDir(folder + "adatbazis_mentes").entryList(QDir::Files).size(), 2);
         QVERIFY(terminate(program));
     }
 
