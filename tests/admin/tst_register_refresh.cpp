@@ -230,6 +230,9 @@ private slots:
         // Files the reader cannot take are never half-checked.
         for (const QString& name : kUnreadable)
             QTest::newRow(qPrintable(name)) << malformed(name) << QStringList{kCannotOpen} << QDateTime();
+        QTest::newRow("file the spreadsheet library crashes on")
+            << QStringLiteral(DISPORA_SOURCE_DIR "/tests/admin/data/xls_corpus/freexl_open_crash.xls")
+            << QStringList{kCannotOpen} << QDateTime();
         QTest::newRow("unreadable version sheet")
             << malformed("wide_version_sheet.xls") << noVersion << QDateTime();
         QTest::newRow("missing file")
@@ -436,6 +439,8 @@ private slots:
         for (const QString& name : kUnreadable)
             QTest::newRow(qPrintable(name)) << malformed(name);
         QTest::newRow("missing file") << m_folder.filePath("nincs.xls");
+        QTest::newRow("file the spreadsheet library crashes on")
+            << QStringLiteral(DISPORA_SOURCE_DIR "/tests/admin/data/xls_corpus/freexl_open_crash.xls");
     }
     void unreadableFileChangesNothing()
     {
