@@ -2,6 +2,8 @@
 
 #include "Query.h"
 
+#include <QRegularExpression>
+
 namespace store::upkeep {
 
 const QStringList& repairStatements()
@@ -24,49 +26,84 @@ const QStringList& repairStatements()
         QStringLiteral("repair table szervek"),
         QStringLiteral("repair table szervek_temp"),
         QStringLiteral("repair table szervek_verzio"),
+        QStringLiteral("repair table temp"),
     };
     return statements;
 }
 
 namespace {
 
-// The server answers REPAIR TABLE with rows instead of raising for most problems
-// (a missing table, a table file it cannot mend); an "error" row means the repair failed.
-bool reportsError(const Query& query)
+struct RepairAnswer
 {
-    if (query.fieldIndex(QStringLiteral("Msg_type")) < 0)
-        return false;
-    for (int row = 0; row < query.rowCount(); ++row) {
-        if (query.value(row, QStringLiteral("Msg_type"))
-                .toString()
-                .compare(QLatin1String("error"), Qt::CaseInsensitive) == 0)
-            return true;
+    bool failed = false;
+    qlonglong rowsBefore = -1; // set when the repair changed the number of rows
+    qlonglong rowsAfter = -1;
+};
+
+// The server answers REPAIR TABLE with rows instead of raising for most problems
+// (a missing table, a table file it cannot mend); an "error" row means the repair
+// failed, and a changed row count is told in a row of its own.
+RepairAnswer runRepair(Query& query, const QString& statement)
+{
+    RepairAnswer answer;
+    try {
+        query.close();
+        query.setSql(statement);
+        query.open();
+        if (query.fieldIndex(QStringLiteral("Msg_type")) >= 0) {
+            static const QRegularExpression changed(QStringLiteral("rows changed from (\\d+) to (\\d+)"),
+                                                    QRegularExpression::CaseInsensitiveOption);
+            for (int row = 0; row < query.rowCount(); ++row) {
+                const QString type = query.value(row, QStringLiteral("Msg_type")).toString();
+                const QString text = query.value(row, QStringLiteral("Msg_text")).toString();
+                if (type.compare(QLatin1String("error"), Qt::CaseInsensitive) == 0)
+                    answer.failed = true;
+                const QRegularExpressionMatch match = changed.match(text);
+                if (match.hasMatch()) {
+                    answer.rowsBefore = match.captured(1).toLongLong();
+                    answer.rowsAfter = match.captured(2).toLongLong();
+                }
+            }
+        }
+        query.close();
+    } catch (const std::exception&) {
+        query.close();
+        answer.failed = true;
     }
-    return false;
+    return answer;
 }
 
 } // namespace
 
 bool repairTables(Query& query, const Reporter& report)
 {
-    bool failed = false;
-    try {
-        for (const QString& statement : repairStatements()) {
-            query.close();
-            query.setSql(statement);
-            query.open();
-            failed = reportsError(query);
-            query.close();
-            if (failed)
-                break;
+    QStringList unrepaired;
+    QStringList shrunk;
+    for (const QString& statement : repairStatements()) {
+        const QString table = statement.section(u' ', 2);
+        RepairAnswer answer = runRepair(query, statement);
+        if (answer.failed) {
+            // A damaged or missing index file is rebuilt from the table definition.
+            const RepairAnswer again = runRepair(query, statement + QStringLiteral(" use_frm"));
+            if (again.rowsBefore >= 0 || !again.failed)
+                answer = again;
+            answer.failed = again.failed;
         }
-    } catch (const std::exception&) {
-        query.close();
-        failed = true;
+        if (answer.failed)
+            unrepaired << table;
+        if (answer.rowsBefore > answer.rowsAfter && answer.rowsAfter >= 0)
+            shrunk << QStringLiteral("%1 (%2 sor helyett %3)")
+                          .arg(table)
+                          .arg(answer.rowsBefore)
+                          .arg(answer.rowsAfter);
     }
-    if (failed && report)
-        report(QStringLiteral("MySQL REPAIR error"));
-    return !failed;
+    if (report && !unrepaired.isEmpty())
+        report(QStringLiteral("MySQL REPAIR error\n\nNem sikerült kijavítani: %1")
+                   .arg(unrepaired.join(QStringLiteral(", "))));
+    if (report && !shrunk.isEmpty())
+        report(QStringLiteral("A sérült táblák javítása közben sorok vesztek el: %1")
+                   .arg(shrunk.join(QStringLiteral(", "))));
+    return unrepaired.isEmpty();
 }
 
 const QStringList& printCountRepairStatements()

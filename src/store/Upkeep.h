@@ -16,9 +16,11 @@ const QStringList& repairStatements();
 // Shows a text to the operator; the caller decides how.
 using Reporter = std::function<void(const QString& text)>;
 
-// Repairs every table but TEMP, one statement after the other on the query. The first
-// repair that fails (the statement raises, or the server reports an error for the
-// table) reports "MySQL REPAIR error" and ends the routine. Never raises.
+// Repairs every table, one statement after the other on the query, each whatever became
+// of the ones before. A table whose repair fails (the statement raises, or the server
+// reports an error for it) is repaired once more with its index rebuilt from the table
+// definition. Reports "MySQL REPAIR error" once, naming the tables still unrepaired, and
+// names the tables whose repair dropped rows. Never raises.
 // Returns true when every table was repaired.
 bool repairTables(Query& query, const Reporter& report);
 

@@ -73,35 +73,55 @@ private slots:
     }
     void cleanup() { dm().MyConnection1.setStatementFault({}); }
 
-    void repairRunsEveryTableButTempQuietly()
+    void repairRunsEveryTableQuietly()
     {
         watchStatements();
         QVERIFY(store::upkeep::repairTables(dm().MyQuery1, report()));
         QCOMPARE(m_statements, store::upkeep::repairStatements());
-        QCOMPARE(m_statements.size(), 17);
-        QVERIFY(!m_statements.contains("repair table temp"));
+        QCOMPARE(m_statements.size(), 18);
         QCOMPARE(m_statements.first(), QString("repair table b2"));
-        QCOMPARE(m_statements.last(), QString("repair table szervek_verzio"));
+        QCOMPARE(m_statements.at(16), QString("repair table szervek_verzio"));
+        QCOMPARE(m_statements.last(), QString("repair table temp"));
         QVERIFY(m_services->messages.texts.isEmpty());
     }
 
-    void repairStopsAtFirstFailure_data()
+    // A failing repair is tried again with the index rebuilt from the table definition,
+    // and the tables after it are repaired all the same.
+    void failingRepairStopsNoOther_data()
     {
         QTest::addColumn<int>("failing");
-        QTest::newRow("first") << 0;
-        QTest::newRow("settings") << 6;
-        QTest::newRow("last") << 16;
+        QTest::addColumn<bool>("retryFails");
+        QTest::newRow("first, mended by the retry") << 0 << false;
+        QTest::newRow("first") << 0 << true;
+        QTest::newRow("settings") << 6 << true;
+        QTest::newRow("register, mended by the retry") << 14 << false;
+        QTest::newRow("last") << 17 << true;
     }
-    void repairStopsAtFirstFailure()
+    void failingRepairStopsNoOther()
     {
         QFETCH(int, failing);
+        QFETCH(bool, retryFails);
         const QStringList all = store::upkeep::repairStatements();
-        watchStatements(all.at(failing));
-        QVERIFY(!store::upkeep::repairTables(dm().MyQuery1, report()));
-        QCOMPARE(m_statements, all.mid(0, failing + 1));
-        QCOMPARE(m_services->messages.texts, QStringList{"MySQL REPAIR error"});
-        // The store is still usable afterwards.
+        m_statements.clear();
+        dm().MyConnection1.setStatementFault([&](const QString& sql) -> std::optional<QString> {
+            m_statements << sql;
+            if (sql == all.at(failing) || (retryFails && sql == all.at(failing) + " use_frm"))
+                return QStringLiteral("Table is marked as crashed");
+            return std::nullopt;
+        });
+        const bool repaired = store::upkeep::repairTables(dm().MyQuery1, report());
         dm().MyConnection1.setStatementFault({});
+        QStringList expected = all;
+        expected.insert(failing + 1, all.at(failing) + " use_frm");
+        QCOMPARE(m_statements, expected);
+        QCOMPARE(repaired, !retryFails);
+        if (retryFails)
+            QCOMPARE(m_services->messages.texts,
+                     QStringList{"MySQL REPAIR error\n\nNem sikerült kijavítani: " +
+                                 all.at(failing).section(' ', 2)});
+        else
+            QVERIFY(m_services->messages.texts.isEmpty());
+        // The store is still usable afterwards.
         QCOMPARE(scalar("SELECT COUNT(*) FROM MINOSITES").toInt(), 2);
     }
 
@@ -114,8 +134,46 @@ private slots:
         dm().MyConnection1.setStatementFault({});
         exec("RENAME TABLE szervek_elrejtve TO szervek");
         QVERIFY(!repaired);
-        QCOMPARE(m_statements.last(), QString("repair table szervek"));
-        QCOMPARE(m_services->messages.texts, QStringList{"MySQL REPAIR error"});
+        QVERIFY(m_statements.contains("repair table szervek use_frm"));
+        QCOMPARE(m_statements.last(), QString("repair table temp"));
+        QCOMPARE(m_services->messages.texts,
+                 QStringList{"MySQL REPAIR error\n\nNem sikerült kijavítani: szervek"});
+    }
+
+    // Real damage to the table files: an index file of an early table zeroed, the data file
+    // of the register cut short. One run repairs both and tells of the rows lost.
+    void damagedTableFilesAreRepairedAtOneRun()
+    {
+        for (int i = 1; i <= 5; ++i)
+            exec("INSERT INTO B2 (LSZAM,IKTSZAM,MJEL,SZULO_ID) VALUES (1,:i,1,0)",
+                 {{"i", QString("B%1").arg(i)}});
+        for (int i = 0; i < 200; ++i)
+            exec("INSERT INTO SZERVEK (TKOD,SZERVNEV,ROVIDNEV,CIM) VALUES (:k,:n,'r','Budapest, Fő utca 1.')",
+                 {{"k", QString::number(100000 + i)}, {"n", QString("Szerv %1").arg(i)}});
+        exec("FLUSH TABLES");
+        const QString folder = programFolder() + "data/kovenda/";
+        {
+            QFile index(folder + "b2.MYI");
+            QVERIFY(index.open(QIODevice::ReadWrite));
+            const qint64 size = index.size();
+            QVERIFY(index.write(QByteArray(int(size), '\0')) == size);
+        }
+        {
+            QFile data(folder + "szervek.MYD");
+            QVERIFY(data.open(QIODevice::ReadWrite));
+            QVERIFY(data.resize(data.size() / 2));
+        }
+        const bool repaired = store::upkeep::repairTables(dm().MyQuery1, report());
+        QVERIFY(repaired);
+        QCOMPARE(rows("SELECT IKTSZAM FROM B2 ORDER BY TETEL_ID"),
+                 QStringList({"B1", "B2", "B3", "B4", "B5"}));
+        const int left = scalar("SELECT COUNT(*) FROM SZERVEK").toInt();
+        QVERIFY2(left > 0 && left < 200, qPrintable(QString::number(left)));
+        QCOMPARE(scalar("SELECT COUNT(*) FROM SZERVEK WHERE SZERVNEV='Szerv 0'").toInt(), 1);
+        QCOMPARE(m_services->messages.texts.size(), 1);
+        QVERIFY2(
+            m_services->messages.texts.first().contains(QString("szervek (200 sor helyett %1)").arg(left)),
+            qPrintable(m_services->messages.texts.first()));
     }
 
     void printCountRepair_data()
