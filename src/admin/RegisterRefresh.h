@@ -22,8 +22,9 @@ struct RegisterFileCheck
     QDateTime version;
 };
 
-// Checks a register workbook: the version on sheet 2, the six header cells of sheet 1 and a
-// code and a name in every row below them. Each failure is shown through `messages`.
+// Checks a register workbook: the version on sheet 2, the six header cells of sheet 1, and a
+// code and a name in every row below them (at least one such row). Each failure is shown
+// through `messages`; a file that cannot be read gives no version.
 RegisterFileCheck checkRegisterFile(const QString& path, app::MessageService& messages);
 
 // The question to ask before refreshing from a file of version newVersion while the window
@@ -35,10 +36,11 @@ std::optional<QString> refreshQuestion(const QString& versionFieldText, const QD
 QString registerVersionText(store::Query& query);
 
 // Replaces the register with the rows of a checked workbook and stores newVersion as its
-// version. progress(written, total) is called with (0, rows) first and after every row;
-// copied() once the new rows are in SZERVEK. Failures are shown through `messages`; a failure
-// after SZERVEK was emptied puts the previous register back. Returns true when SZERVEK holds
-// the rows of the file.
+// version. progress(written, total) is called with (0, total) first and then once for every
+// row written, in order (a run of rows at a time, after their inserts); copied() once the new
+// rows are in SZERVEK. Failures are shown through `messages`; a failure after SZERVEK was
+// emptied puts the previous register back, so it is never left empty or half-filled. Returns
+// true when SZERVEK holds the rows of the file.
 bool refreshRegister(store::Query& query, const QString& path, const QDateTime& newVersion,
                      app::MessageService& messages,
                      const std::function<void(int written, int total)>& progress,

@@ -5,6 +5,7 @@
 #include "store/SqlError.h"
 
 #include <QHash>
+#include <optional>
 
 namespace lists {
 
@@ -95,8 +96,32 @@ void Renumbering::sorszam_rendezo(int listNumber)
         m_dm.MyQuery2.open();
 }
 
+namespace {
+
+// While TEMP holds the only complete copy of an item table, it carries this marker row,
+// whose KCIMZETT names the table. A rebuild cut short between emptying the item table
+// and filling it again is thereby recognised at the next start or rebuild.
+constexpr int kMarkerId = -1;
+
+QString markerTable(store::Query& q)
+{
+    q.open(QStringLiteral("SELECT KCIMZETT FROM temp WHERE TETEL_ID=:id"),
+           {{QStringLiteral("id"), kMarkerId}});
+    const QString name = q.isEmpty() ? QString() : q.value(QStringLiteral("KCIMZETT")).toString();
+    q.close();
+    for (int number = 1; number <= kListKindCount; ++number) {
+        if (listKind(number).lowerItemTable == name)
+            return name;
+    }
+    return QString();
+}
+
+} // namespace
+
 void Renumbering::rebuild_item_table()
 {
+    // Rows an earlier rebuild left only in TEMP come back before TEMP is emptied.
+    restoreInterruptedRebuild(m_dm);
     const QString& table = m_kind.lowerItemTable;
     store::Query& topLevel = m_dm.myQuery7;
     topLevel.close();
@@ -133,6 +158,10 @@ void Renumbering::rebuild_item_table()
     members.close();
     topLevel.close();
 
+    scratch.execute(
+        QStringLiteral("insert into temp (tetel_id, lszam, szulo_id, kcimzett) values (:id, NULL, "
+                       "NULL, :tabla)"),
+        {{QStringLiteral("id"), kMarkerId}, {QStringLiteral("tabla"), table}});
     scratch.execute(QStringLiteral("truncate table ") + table);
     copyTempBack();
 }
@@ -141,37 +170,83 @@ void Renumbering::copyTempBack()
 {
     try {
         m_dm.MyQuery1.execute(QStringLiteral("insert into ") + m_kind.lowerItemTable +
-                              QStringLiteral(" select * from temp order by tetel_id"));
+                              QStringLiteral(" select * from temp where tetel_id>0 order by tetel_id"));
     } catch (const store::SqlError&) {
-        // The item table is empty now and its rows live only in TEMP: put them back
-        // one by one rather than leave the list without its items.
-        restoreFromTemp();
+        // The item table holds at most part of its rows now; the rest are only in TEMP.
+        restoreFromTemp(m_dm, m_kind.lowerItemTable);
+        return;
     }
+    dropMarker(m_dm);
 }
 
-void Renumbering::restoreFromTemp()
+void Renumbering::dropMarker(store::TDM1& dm)
 {
-    const QString& table = m_kind.lowerItemTable;
-    store::Query& scratch = m_dm.MyQuery1;
-    // A failed copy may have written part of the rows.
-    scratch.execute(QStringLiteral("truncate table ") + table);
-    store::Query& saved = m_dm.myQuery8;
-    saved.open(QStringLiteral("SELECT * FROM temp ORDER BY tetel_id"));
-    const QString insert =
-        QStringLiteral("INSERT INTO ") + table +
-        QStringLiteral(
-            " (lszam,iktszam,mjel,kcimzett,szamnelkuli,sorszam,kcimzett_az,db,szulo_id,tetel_id,csoport_id)"
-            " VALUES (:lszam,:iktszam,:mjel,:kcimzett,:szamnelkuli,:sorszam,:kcimzett_az,:db,:szulo_id,"
-            ":tetel_id,:csoport_id)");
-    for (int row = 0; row < saved.rowCount(); ++row) {
-        std::vector<store::Parameter> values;
-        for (const QString& column : kStoredColumns)
-            values.push_back({column, saved.value(row, column)});
-        values.push_back({QStringLiteral("szulo_id"), saved.value(row, QStringLiteral("szulo_id"))});
-        values.push_back({QStringLiteral("tetel_id"), saved.value(row, QStringLiteral("tetel_id"))});
-        scratch.execute(insert, values);
+    dm.MyQuery1.execute(QStringLiteral("delete from temp where tetel_id=:id"),
+                        {{QStringLiteral("id"), kMarkerId}});
+}
+
+void Renumbering::restoreFromTemp(store::TDM1& dm, const QString& table)
+{
+    store::Query& scratch = dm.MyQuery1;
+    // Rows already back (a copy cut short writes a part) are left as they are.
+    const QString missing =
+        QStringLiteral(" FROM temp WHERE tetel_id>0 AND tetel_id NOT IN (SELECT tetel_id FROM ") + table +
+        QStringLiteral(") ORDER BY tetel_id");
+    try {
+        scratch.execute(QStringLiteral("INSERT INTO ") + table + QStringLiteral(" SELECT *") + missing);
+    } catch (const store::SqlError&) {
+        // One by one, so that every row that can go back does.
+        store::Query& saved = dm.myQuery8;
+        saved.open(QStringLiteral("SELECT *") + missing);
+        const QString insert =
+            QStringLiteral("INSERT INTO ") + table +
+            QStringLiteral(
+                " (lszam,iktszam,mjel,kcimzett,szamnelkuli,sorszam,kcimzett_az,db,szulo_id,tetel_id,csoport_"
+                "id)"
+                " VALUES (:lszam,:iktszam,:mjel,:kcimzett,:szamnelkuli,:sorszam,:kcimzett_az,:db,:szulo_id,"
+                ":tetel_id,:csoport_id)");
+        std::optional<store::SqlError> failure;
+        for (int row = 0; row < saved.rowCount(); ++row) {
+            std::vector<store::Parameter> values;
+            for (const QString& column : kStoredColumns)
+                values.push_back({column, saved.value(row, column)});
+            values.push_back({QStringLiteral("szulo_id"), saved.value(row, QStringLiteral("szulo_id"))});
+            values.push_back({QStringLiteral("tetel_id"), saved.value(row, QStringLiteral("tetel_id"))});
+            try {
+                scratch.execute(insert, values);
+            } catch (const store::SqlError& e) {
+                if (!failure)
+                    failure = e;
+            }
+        }
+        saved.close();
+        // TEMP keeps its marker: the rows still missing are put back at the next start.
+        if (failure)
+            throw *failure;
     }
-    saved.close();
+    dropMarker(dm);
+}
+
+bool Renumbering::restoreInterruptedRebuild(store::TDM1& dm)
+{
+    store::Query& q = dm.MyQuery1;
+    const QString table = markerTable(q);
+    if (table.isEmpty())
+        return false;
+    // Cut short before the item table was emptied: it still holds its rows under their
+    // old ids, some of which TEMP lacks. After the emptying, every row in it is a row of TEMP.
+    QString same = QStringLiteral("m.tetel_id=t.tetel_id AND m.szulo_id<=>t.szulo_id");
+    for (const QString& column : kStoredColumns)
+        same += QStringLiteral(" AND m.%1<=>t.%1").arg(column);
+    q.open(QStringLiteral("SELECT COUNT(*) AS n FROM ") + table +
+           QStringLiteral(" t WHERE NOT EXISTS (SELECT 1 FROM temp m WHERE ") + same + QStringLiteral(")"));
+    const bool untouched = q.value(QStringLiteral("n")).toLongLong() > 0;
+    q.close();
+    if (untouched)
+        dropMarker(dm);
+    else
+        restoreFromTemp(dm, table);
+    return true;
 }
 
 } // namespace lists

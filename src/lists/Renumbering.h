@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QString>
 
 namespace store {
 class TDM1;
@@ -22,12 +23,20 @@ public:
 
     // Rewrites the whole item table through TEMP: ids become 1, 2, 3 … with every
     // top-level item directly followed by its members; rows that are neither are dropped.
+    // Safe against a kill or a failure at any point: TEMP is never emptied while it holds the
+    // only copy of a row. Raises SqlError when rows could not be put back; they stay in TEMP.
     void rebuild_item_table();
+
+    // Puts back the rows a rebuild cut short left only in TEMP, into whichever item table
+    // they came from. Returns whether there was such a rebuild. Raises SqlError when a row
+    // cannot go back yet (it stays in TEMP for the next attempt).
+    static bool restoreInterruptedRebuild(store::TDM1& dm);
 
 private:
     QHash<qlonglong, qlonglong> membersSerials(int listNumber);
     void copyTempBack();
-    void restoreFromTemp();
+    static void restoreFromTemp(store::TDM1& dm, const QString& table);
+    static void dropMarker(store::TDM1& dm);
 
     store::TDM1& m_dm;
     const ListKindInfo& m_kind;
