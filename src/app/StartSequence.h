@@ -9,6 +9,8 @@ class LegacyMigration;
 
 namespace app {
 
+class MessageService;
+
 // The start sequence that runs once the opening window's progress bar is full: opens
 // the store and repairs its tables, takes the folder lock, runs the one-time migration
 // while FRISSITES is empty and repairs missing print counts.
@@ -21,7 +23,9 @@ public:
         Fatal,    // a fatal message was shown; the program ends
     };
 
-    StartSequence(store::TDM1& dataModule, store::LegacyMigration& migration, QString programFolder);
+    // Messages of the start (the two fatal ones, the repair, the legacy file) go to `messages`.
+    StartSequence(store::TDM1& dataModule, store::LegacyMigration& migration, QString programFolder,
+                  MessageService& messages);
 
     Outcome run();
 
@@ -41,6 +45,7 @@ private:
     void migrate();
 
     store::TDM1& m_dm;
+    MessageService& m_messages;
     store::LegacyMigration& m_migration;
     QString m_programFolder;
     QString m_skipped;

@@ -114,7 +114,7 @@ class TestLegacyMigration : public QObject
     {
         // Each start of the program has a migration object of its own.
         store::LegacyMigration migration(dm().MyQuery1);
-        app::StartSequence sequence(dm(), migration, programFolder());
+        app::StartSequence sequence(dm(), migration, programFolder(), installServices().messages);
         const Outcome outcome = sequence.run();
         dm().ADOConnection2.close();
         return outcome;

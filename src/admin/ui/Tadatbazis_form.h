@@ -51,7 +51,6 @@ private:
     // Shows the refresh progress: rows written of the rows in the file.
     void showProgress(int written, int total);
 
-public:                     // until every test reaches the controls by name
     QGroupBox* SCGroupBox1; // "SZERVEK adatbázis frissítése"
     QGroupBox* SCGroupBox2; // "Adatbázis exportálás (biztonsági másolat készítése)"
     QGroupBox* SCGroupBox3; // "Adatbázis importálás (visszatöltés biztonsági másolatból)"
@@ -66,7 +65,6 @@ public:                     // until every test reaches the controls by name
     QProgressBar* JvGradientProgressBar1;
     QLabel* Label3; // rows written / rows in the file
 
-private:
     QString m_zipLibraryFolder;
     QString m_programFolder;
     QString m_importStartFolder;

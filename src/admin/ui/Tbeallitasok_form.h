@@ -51,7 +51,6 @@ private:
     void save();
     void backToMenu();
 
-public:                         // until every test reaches the controls by name
     QGroupBox* SCGroupBox1;     // "Saját adatok"
     QGroupBox* SCGroupBox2;     // "Alapértelmezett címzett beállítása"
     QGroupBox* SCGroupBox3;     // "Nyomtató beállítások"
@@ -72,6 +71,5 @@ public:                         // until every test reaches the controls by name
     QPushButton* SCButton1;     // "Mentés"
     QPushButton* SCButton2;     // "Mégsem"
 
-private:
     ui::MinimiseTogether m_minimise;
 };

@@ -146,6 +146,11 @@ void TForm1::SCButton5Click()
 
 void TForm1::SCButton6Click()
 {
+    openSettings();
+}
+
+void TForm1::openSettings()
+{
     ui::guarded([&] {
         ui::windows().beallitasok_form->openFromMenu();
         hide();

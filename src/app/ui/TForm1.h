@@ -12,19 +12,11 @@ class TForm1 : public QWidget
 public:
     explicit TForm1(QWidget* parent = nullptr);
 
-    QPushButton* SCButton1; // "B-2 Futárjegyzék"
-    QPushButton* SCButton2; // "BZS-3 Futárjegyzék"
-    QPushButton* SCButton3; // "B-2 Zsákjegyzék"
-    QPushButton* SCButton4; // "B-2 Futárjegyzék (NATO)"
-    QPushButton* SCButton5; // "BZS-3 Futárjegyzék (NATO)"
-    QPushButton* SCButton6; // "Beállítások"
-    QPushButton* SCButton7; // "Kilépés"
-    QPushButton* SCButton8; // "Adatbázis műveletek"
-    QPushButton* SCButton9; // "Névjegy"
-
     // The five list buttons wait for the first saved settings.
     void setListButtonsEnabled(bool enabled);
     void focusFirstList();
+    // The settings window filled from the store, the menu hidden ("Beállítások").
+    void openSettings();
 
     // The column of buttons centred on the window (also run at the hand-over).
     void layoutButtons();
@@ -52,6 +44,16 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    QPushButton* SCButton1; // "B-2 Futárjegyzék"
+    QPushButton* SCButton2; // "BZS-3 Futárjegyzék"
+    QPushButton* SCButton3; // "B-2 Zsákjegyzék"
+    QPushButton* SCButton4; // "B-2 Futárjegyzék (NATO)"
+    QPushButton* SCButton5; // "BZS-3 Futárjegyzék (NATO)"
+    QPushButton* SCButton6; // "Beállítások"
+    QPushButton* SCButton7; // "Kilépés"
+    QPushButton* SCButton8; // "Adatbázis műveletek"
+    QPushButton* SCButton9; // "Névjegy"
+
     void openWorkspace(int kind);
     QPushButton* makeButton(const char* name, const QString& caption);
 

@@ -119,7 +119,8 @@ void Tny_form::JvThreadTimer1Timer()
 
     if (!m_restoreFailure.isEmpty())
         app::messages().inform(std::exchange(m_restoreFailure, QString()));
-    app::StartSequence sequence(store::TDM1::instance(), migration(), app::appState().programFolder);
+    app::StartSequence sequence(store::TDM1::instance(), migration(), app::appState().programFolder,
+                                app::messages());
     if (sequence.run() == app::StartSequence::Outcome::Fatal) {
         // The message has been read; nothing more of the start runs.
         app::endProgram();
@@ -160,6 +161,6 @@ void Tny_form::load_stored_settings()
         menu->setListButtonsEnabled(false);
         const int current = app::printers().currentPrinterIndex();
         state.printerIndex = current > 0 ? current : 5000;
-        menu->SCButton6Click();
+        menu->openSettings();
     });
 }
