@@ -1,6 +1,7 @@
 #include "StartSequence.h"
 
 #include "Services.h"
+#include "lists/Renumbering.h"
 #include "store/DataModule.h"
 #include "store/FirebirdRestore.h"
 #include "store/LegacyMigration.h"
@@ -11,9 +12,8 @@
 namespace app {
 
 StartSequence::StartSequence(store::TDM1& dataModule, store::LegacyMigration& migration,
-                             QString programFolder, MessageService& messages)
-    : m_dm(dataModule), m_messages(messages), m_migration(migration),
-      m_programFolder(std::move(programFolder))
+                             QString programFolder)
+    : m_dm(dataModule), m_migration(migration), m_programFolder(std::move(programFolder))
 {
 }
 
@@ -35,6 +35,7 @@ StartSequence::Outcome StartSequence::run()
         m_dm.ADOConnection2.setFileName(m_programFolder + QStringLiteral("used.uld"));
         if (!connect())
             return Outcome::Fatal;
+        restoreInterruptedRebuild();
         migrate();
         store::upkeep::repairPrintCounts(m_dm.MyQuery1);
     } catch (const std::exception& e) {
@@ -45,13 +46,43 @@ StartSequence::Outcome StartSequence::run()
     return Outcome::HandOver;
 }
 
+bool StartSequence::folderLockFree()
+{
+    if (m_dm.ADOConnection2.isOpen())
+        return true;
+    store::FolderLock probe;
+    probe.setFileName(m_dm.ADOConnection2.fileName());
+    try {
+        probe.open();
+    } catch (const std::exception&) {
+        return false;
+    }
+    probe.close();
+    return true;
+}
+
+void StartSequence::restoreInterruptedRebuild()
+{
+    try {
+        lists::Renumbering::restoreInterruptedRebuild(m_dm);
+    } catch (const std::exception&) {
+        // The rows stay in TEMP; the next start or rebuild tries again.
+    }
+}
+
 bool StartSequence::connect()
 {
+    // A copy of another logon on this folder holds the lock. It is told at once and the
+    // store is left closed: opening it would wait on the server's own lock of the data.
+    if (!folderLockFree()) {
+        messages().inform(inUseMessage());
+        return false;
+    }
     try {
         m_dm.MyConnection1.open();
         // The repair runs only on a store that opened at the first attempt, and always
         // before the lock is taken.
-        store::upkeep::repairTables(m_dm.MyQuery1, [this](const QString& text) { m_messages.inform(text); });
+        store::upkeep::repairTables(m_dm.MyQuery1, [](const QString& text) { messages().inform(text); });
         m_dm.ADOConnection2.open();
         return true;
     } catch (const std::exception&) {
@@ -59,13 +90,13 @@ bool StartSequence::connect()
     try {
         m_dm.MyConnection1.open();
     } catch (const std::exception&) {
-        m_messages.inform(noStoreMessage());
+        messages().inform(noStoreMessage());
         return false;
     }
     try {
         m_dm.ADOConnection2.open();
     } catch (const std::exception&) {
-        m_messages.inform(inUseMessage());
+        messages().inform(inUseMessage());
         return false;
     }
     return true;
@@ -115,7 +146,7 @@ void StartSequence::migrate()
         try {
             store::firebird::restoreBackup(backup, database);
         } catch (const store::LegacyError& e) {
-            m_messages.inform(unrestorableBackupMessage(backup, e.message()));
+            messages().inform(unrestorableBackupMessage(backup, e.message()));
             throw;
         }
     }
@@ -136,7 +167,7 @@ void StartSequence::migrate()
         // Without any legacy file there is nothing to tell; a file that is there but
         // cannot be brought over is told of at every start until it is.
         if (QFileInfo::exists(database))
-            m_messages.inform(unreadableLegacyMessage(database, e.message(),
+            messages().inform(unreadableLegacyMessage(database, e.message(),
                                                       e.kind() == store::LegacyError::Kind::Incomplete));
         throw;
     }

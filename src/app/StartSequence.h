@@ -9,10 +9,9 @@ class LegacyMigration;
 
 namespace app {
 
-class MessageService;
-
 // The start sequence that runs once the opening window's progress bar is full: opens
-// the store and repairs its tables, takes the folder lock, runs the one-time migration
+// the store and repairs its tables, takes the folder lock, puts back the items of an
+// item table rebuild that was cut short, runs the one-time migration
 // while FRISSITES is empty and repairs missing print counts.
 class StartSequence
 {
@@ -23,9 +22,7 @@ public:
         Fatal,    // a fatal message was shown; the program ends
     };
 
-    // Messages of the start (the two fatal ones, the repair, the legacy file) go to `messages`.
-    StartSequence(store::TDM1& dataModule, store::LegacyMigration& migration, QString programFolder,
-                  MessageService& messages);
+    StartSequence(store::TDM1& dataModule, store::LegacyMigration& migration, QString programFolder);
 
     Outcome run();
 
@@ -42,10 +39,11 @@ public:
 
 private:
     bool connect();
+    bool folderLockFree();
+    void restoreInterruptedRebuild();
     void migrate();
 
     store::TDM1& m_dm;
-    MessageService& m_messages;
     store::LegacyMigration& m_migration;
     QString m_programFolder;
     QString m_skipped;

@@ -1,5 +1,6 @@
 #include "app/StartSequence.h"
 #include "store/DataModule.h"
+#include "store/FolderLock.h"
 #include "store/LegacyMigration.h"
 #include "support/ProgramFolder.h"
 
@@ -46,7 +47,7 @@ class TestStartSequence : public QObject
 
     Outcome runWith(store::LegacyMigration& migration)
     {
-        app::StartSequence sequence(dm(), migration, programFolder(), m_services->messages);
+        app::StartSequence sequence(dm(), migration, programFolder());
         return sequence.run();
     }
 
@@ -120,7 +121,7 @@ private slots:
         }
         addPrintedHeaderWithoutCount();
         store::LegacyMigration migration(dm().MyQuery1);
-        app::StartSequence sequence(dm(), migration, programFolder(), m_services->messages);
+        app::StartSequence sequence(dm(), migration, programFolder());
         QCOMPARE(sequence.run(), Outcome::HandOver);
         QVERIFY(!sequence.skippedBecause().isEmpty());
         // Nothing to tell without a legacy file; one that is there but unreadable is told of once.
@@ -215,17 +216,56 @@ private slots:
 
     void repairRunsBeforeTheLockIsTaken()
     {
-        bool lockedDuringRepair = true;
+        bool repaired = false;
+        bool lockedDuringRepair = false;
         dm().MyConnection1.setStatementFault([&](const QString& sql) -> std::optional<QString> {
-            if (sql.startsWith("repair table"))
-                lockedDuringRepair = lockedDuringRepair && dm().ADOConnection2.isOpen();
+            if (sql.startsWith("repair table")) {
+                repaired = true;
+                lockedDuringRepair = lockedDuringRepair || dm().ADOConnection2.isOpen();
+            }
             return std::nullopt;
         });
-        lockedDuringRepair = false;
         store::LegacyMigration migration(dm().MyQuery1);
         QCOMPARE(runWith(migration), Outcome::HandOver);
+        QVERIFY(repaired);
         QVERIFY(!lockedDuringRepair);
         QVERIFY(dm().ADOConnection2.isOpen());
+    }
+
+    void lockHeldElsewhereLeavesTheStoreClosed()
+    {
+        dm().MyConnection1.close();
+        int attempts = 0;
+        dm().MyConnection1.setOpenFault([&]() -> std::optional<QString> {
+            ++attempts;
+            return std::nullopt;
+        });
+        store::FolderLock other;
+        other.setFileName(programFolder() + "used.uld");
+        other.open();
+        store::LegacyMigration migration(dm().MyQuery1);
+        const Outcome outcome = runWith(migration);
+        other.close();
+        QCOMPARE(outcome, Outcome::Fatal);
+        QCOMPARE(m_services->messages.texts, QStringList{kInUse});
+        QCOMPARE(attempts, 0);
+        QVERIFY(!dm().MyConnection1.isOpen());
+        QVERIFY(!dm().ADOConnection2.isOpen());
+    }
+
+    void itemsOfAnInterruptedRebuildComeBack()
+    {
+        exec("insert into frissites (frissites) values (1)");
+        // What a rebuild killed right after emptying its item table leaves.
+        exec("INSERT INTO TEMP (LSZAM,IKTSZAM,MJEL,SZULO_ID,TETEL_ID) VALUES "
+             "(1,'A',1,0,1),(1,'A1',1,1,2),(2,'B',3,0,3)");
+        exec("INSERT INTO TEMP (TETEL_ID,KCIMZETT) VALUES (-1,'bzs3')");
+        store::LegacyMigration migration(dm().MyQuery1);
+        QCOMPARE(runWith(migration), Outcome::HandOver);
+        QCOMPARE(rows("SELECT TETEL_ID, IKTSZAM, SZULO_ID FROM BZS3 ORDER BY TETEL_ID"),
+                 QStringList({"1|A|0", "2|A1|1", "3|B|0"}));
+        QVERIFY(rows("SELECT IKTSZAM FROM B2").isEmpty());
+        QVERIFY(m_services->messages.texts.isEmpty());
     }
 
     void lockFileMissingOrHeldEndsTheProgram_data()
