@@ -12,8 +12,9 @@
 namespace app {
 
 StartSequence::StartSequence(store::TDM1& dataModule, store::LegacyMigration& migration,
-                             QString programFolder)
-    : m_dm(dataModule), m_migration(migration), m_programFolder(std::move(programFolder))
+                             QString programFolder, MessageService& messages)
+    : m_dm(dataModule), m_messages(messages), m_migration(migration),
+      m_programFolder(std::move(programFolder))
 {
 }
 
@@ -75,14 +76,14 @@ bool StartSequence::connect()
     // A copy of another logon on this folder holds the lock. It is told at once and the
     // store is left closed: opening it would wait on the server's own lock of the data.
     if (!folderLockFree()) {
-        messages().inform(inUseMessage());
+        m_messages.inform(inUseMessage());
         return false;
     }
     try {
         m_dm.MyConnection1.open();
         // The repair runs only on a store that opened at the first attempt, and always
         // before the lock is taken.
-        store::upkeep::repairTables(m_dm.MyQuery1, [](const QString& text) { messages().inform(text); });
+        store::upkeep::repairTables(m_dm.MyQuery1, [this](const QString& text) { m_messages.inform(text); });
         m_dm.ADOConnection2.open();
         return true;
     } catch (const std::exception&) {
@@ -90,13 +91,13 @@ bool StartSequence::connect()
     try {
         m_dm.MyConnection1.open();
     } catch (const std::exception&) {
-        messages().inform(noStoreMessage());
+        m_messages.inform(noStoreMessage());
         return false;
     }
     try {
         m_dm.ADOConnection2.open();
     } catch (const std::exception&) {
-        messages().inform(inUseMessage());
+        m_messages.inform(inUseMessage());
         return false;
     }
     return true;
@@ -146,7 +147,7 @@ void StartSequence::migrate()
         try {
             store::firebird::restoreBackup(backup, database);
         } catch (const store::LegacyError& e) {
-            messages().inform(unrestorableBackupMessage(backup, e.message()));
+            m_messages.inform(unrestorableBackupMessage(backup, e.message()));
             throw;
         }
     }
@@ -167,7 +168,7 @@ void StartSequence::migrate()
         // Without any legacy file there is nothing to tell; a file that is there but
         // cannot be brought over is told of at every start until it is.
         if (QFileInfo::exists(database))
-            messages().inform(unreadableLegacyMessage(database, e.message(),
+            m_messages.inform(unreadableLegacyMessage(database, e.message(),
                                                       e.kind() == store::LegacyError::Kind::Incomplete));
         throw;
     }

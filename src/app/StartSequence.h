@@ -9,6 +9,8 @@ class LegacyMigration;
 
 namespace app {
 
+class MessageService;
+
 // The start sequence that runs once the opening window's progress bar is full: opens
 // the store and repairs its tables, takes the folder lock, puts back the items of an
 // item table rebuild that was cut short, runs the one-time migration
@@ -22,7 +24,9 @@ public:
         Fatal,    // a fatal message was shown; the program ends
     };
 
-    StartSequence(store::TDM1& dataModule, store::LegacyMigration& migration, QString programFolder);
+    // Messages of the start (the two fatal ones, the repair, the legacy file) go to `messages`.
+    StartSequence(store::TDM1& dataModule, store::LegacyMigration& migration, QString programFolder,
+                  MessageService& messages);
 
     Outcome run();
 
@@ -44,6 +48,7 @@ private:
     void migrate();
 
     store::TDM1& m_dm;
+    MessageService& m_messages;
     store::LegacyMigration& m_migration;
     QString m_programFolder;
     QString m_skipped;

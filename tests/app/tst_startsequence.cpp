@@ -47,7 +47,7 @@ class TestStartSequence : public QObject
 
     Outcome runWith(store::LegacyMigration& migration)
     {
-        app::StartSequence sequence(dm(), migration, programFolder());
+        app::StartSequence sequence(dm(), migration, programFolder(), m_services->messages);
         return sequence.run();
     }
 
@@ -121,7 +121,7 @@ private slots:
         }
         addPrintedHeaderWithoutCount();
         store::LegacyMigration migration(dm().MyQuery1);
-        app::StartSequence sequence(dm(), migration, programFolder());
+        app::StartSequence sequence(dm(), migration, programFolder(), m_services->messages);
         QCOMPARE(sequence.run(), Outcome::HandOver);
         QVERIFY(!sequence.skippedBecause().isEmpty());
         // Nothing to tell without a legacy file; one that is there but unreadable is told of once.
