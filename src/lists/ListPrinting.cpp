@@ -1,12 +1,18 @@
 #include "ListPrinting.h"
 
 #include "ListKind.h"
+#include "ListSelection.h"
 #include "PagePainter.h"
 #include "app/AppState.h"
 #include "app/PrintJob.h"
 #include "app/Services.h"
 #include "store/DataModule.h"
 #include "store/DisplayColumns.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPdfWriter>
+#include <stdexcept>
 
 namespace lists {
 
@@ -80,45 +86,42 @@ const QStringList& copyLabels()
     return labels;
 }
 
-PrintResult printList(store::TDM1& dm, int kind, int listNumber, const QString& addressee,
-                      app::MessageService& messages)
+std::optional<ListCopies> layOutCopies(store::TDM1& dm, int kind, int listNumber, const QString& addressee,
+                                       app::MessageService& messages)
 {
     app::AppState& state = app::appState();
     state.printMoment = app::clock().now();
     if (dm.MyQuery2.isEmpty()) {
         messages.inform(QStringLiteral("Nincs tétele a jegyzéknek, nem lehet nyomtatni!"));
-        return PrintResult::Refused;
+        return std::nullopt;
     }
     if (addressee.isEmpty()) {
         messages.inform(QStringLiteral("Nincs megadva a futárjegyzék címzettje!"));
-        return PrintResult::Refused;
+        return std::nullopt;
     }
     const ListKindInfo& info = listKind(kind);
     const PieceCounts counts = countPieces(dm, info, listNumber);
     state.summaryLine = summaryLine(counts);
     state.totalLine = totalLine(counts);
 
+    ListCopies result;
+    result.kind = kind;
+    result.listNumber = listNumber;
+    result.printMoment = state.printMoment;
+    result.barcodeValue = barcodeValue(info, state.ownCode, listNumber, counts);
+
     ListPageInput page;
     page.title = info.caption;
     page.listNumber = listNumber;
     page.ownName = state.ownName;
     page.addressee = addressee;
-    page.barcodeValue = barcodeValue(info, state.ownCode, listNumber, counts);
+    page.barcodeValue = result.barcodeValue;
     page.summaryLine = state.summaryLine;
     page.totalLine = state.totalLine;
     page.printMoment = state.printMoment;
     page.programVersion = state.programVersion;
     page.printsCourierColumn = info.printsCourierColumn;
     page.marginsMm = QMarginsF(state.marginLeft, state.marginTop, state.marginRight, state.marginBottom);
-
-    app::PrinterService& printers = app::printers();
-    const QStringList names = printers.printerNames();
-    const int printer =
-        choosePrinter(names, printers.currentPrinterIndex(), state.useDefaultPrinter, state.printerIndex);
-    if (printer < 0) {
-        messages.inform(QStringLiteral("Nincs telepített nyomtató, a jegyzék nem nyomtatható!"));
-        return PrintResult::Refused;
-    }
 
     for (const QString& label : copyLabels()) {
         page.copyLabel = label;
@@ -128,12 +131,41 @@ PrintResult printList(store::TDM1& dm, int kind, int listNumber, const QString& 
         page.totalPages = 0;
         state.totalPages = int(layoutListPages(page).pages.size());
         page.totalPages = state.totalPages;
-        const PageModel model = layoutListPages(page);
+        result.copies.push_back(layoutListPages(page));
+    }
+    return result;
+}
 
+std::optional<ListCopies> layOutStoredList(store::TDM1& dm, int kind, int listNumber,
+                                           app::MessageService& messages)
+{
+    const ListKindInfo& info = listKind(kind);
+    dm.MyQuery1.open(QStringLiteral("SELECT JCIMZETT FROM %1 WHERE LSZAM=:LSZAM").arg(info.headerTable),
+                     {{QStringLiteral("LSZAM"), listNumber}});
+    const QString addressee =
+        dm.MyQuery1.isEmpty() ? QString() : dm.MyQuery1.value(QStringLiteral("JCIMZETT")).toString();
+    dm.MyQuery1.close();
+    ListSelection(dm, info).openItemView(listNumber);
+    return layOutCopies(dm, kind, listNumber, addressee, messages);
+}
+
+PrintResult printCopies(store::TDM1& dm, const ListCopies& copies, app::MessageService& messages)
+{
+    const app::AppState& state = app::appState();
+    app::PrinterService& printers = app::printers();
+    const QStringList names = printers.printerNames();
+    const int printer =
+        choosePrinter(names, printers.currentPrinterIndex(), state.useDefaultPrinter, state.printerIndex);
+    if (printer < 0) {
+        messages.inform(QStringLiteral("Nincs telepített nyomtató, a jegyzék nem nyomtatható!"));
+        return PrintResult::Refused;
+    }
+
+    for (const PageModel& model : copies.copies) {
         app::PrintJob job;
         job.printerName = names.at(printer);
         job.title = QStringLiteral("Kovenda");
-        job.marginsMm = page.marginsMm;
+        job.marginsMm = model.marginsMm;
         job.copies = 1;
         job.pageCount = int(model.pages.size());
         job.paintPage = [&model](QPainter& painter, int index) {
@@ -145,9 +177,60 @@ PrintResult printList(store::TDM1& dm, int kind, int listNumber, const QString& 
     dm.MyQuery1.execute(
         QStringLiteral("UPDATE %1 SET NYOMTATAS_DATUMA=:NYD, NYOMTATAS_PELDANY=NYOMTATAS_PELDANY+1 "
                        "WHERE LSZAM=:LSZAM")
-            .arg(info.headerTable),
-        {{QStringLiteral("NYD"), state.printMoment}, {QStringLiteral("LSZAM"), listNumber}});
+            .arg(listKind(copies.kind).headerTable),
+        {{QStringLiteral("NYD"), copies.printMoment}, {QStringLiteral("LSZAM"), copies.listNumber}});
     return PrintResult::Printed;
+}
+
+PrintResult printList(store::TDM1& dm, int kind, int listNumber, const QString& addressee,
+                      app::MessageService& messages)
+{
+    const std::optional<ListCopies> copies = layOutCopies(dm, kind, listNumber, addressee, messages);
+    return copies ? printCopies(dm, *copies, messages) : PrintResult::Refused;
+}
+
+PrintResult reprintList(store::TDM1& dm, int kind, int listNumber, app::MessageService& messages)
+{
+    const std::optional<ListCopies> copies = layOutStoredList(dm, kind, listNumber, messages);
+    return copies ? printCopies(dm, *copies, messages) : PrintResult::Refused;
+}
+
+void savePdf(const ListCopies& copies, const QString& path)
+{
+    if (copies.copies.empty())
+        throw std::runtime_error("Nincs mit menteni!");
+    // One job over the pages of both copies, painted exactly as the printer gets them.
+    std::vector<std::pair<const PageModel*, size_t>> pages;
+    for (const PageModel& model : copies.copies)
+        for (size_t page = 0; page < model.pages.size(); ++page)
+            pages.emplace_back(&model, page);
+    app::PrintJob job;
+    job.title = QStringLiteral("Kovenda");
+    job.marginsMm = copies.copies.front().marginsMm;
+    job.pageCount = int(pages.size());
+    job.paintPage = [&pages](QPainter& painter, int index) {
+        const auto& [model, page] = pages.at(size_t(index));
+        paintPage(painter, model->pages.at(page), model->fontFamily);
+    };
+    {
+        // QPdfWriter only says that painting could not begin; the operator needs to know why.
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            throw std::runtime_error(QStringLiteral("A PDF-fájl nem írható: %1 (%2)!")
+                                         .arg(QDir::toNativeSeparators(path), file.errorString())
+                                         .toStdString());
+    }
+    QPdfWriter writer(path);
+    writer.setTitle(QStringLiteral("%1 %2").arg(listKind(copies.kind).caption).arg(copies.listNumber));
+    writer.setCreator(QStringLiteral("Dispora"));
+    app::renderPrintJob(writer, job);
+}
+
+QString proposedPdfName(const ListCopies& copies)
+{
+    QString caption = listKind(copies.kind).caption;
+    caption.remove(u'(').remove(u')').replace(u' ', u'_');
+    return QStringLiteral("%1_%2.pdf").arg(caption).arg(copies.listNumber);
 }
 
 } // namespace lists

@@ -2,8 +2,10 @@
 
 #include "ListPageLayout.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 namespace app {
@@ -50,11 +52,45 @@ enum class PrintResult
     Refused, // a check failed; its message was reported, nothing changed
 };
 
-// Prints the list on show (its items are in the item view MyQuery2) in two copies,
-// each a print job of its own, and stamps its header. A refusal is reported to `messages`.
-// A failure of the printer raises (std::runtime_error); the copy after it is not printed
-// and nothing is stamped.
+// Both copies of one printing, laid out; what the printer, the preview and a PDF file
+// all draw, and what the header stamp needs.
+struct ListCopies
+{
+    int kind = 0;
+    int listNumber = 0;
+    QDateTime printMoment;
+    QString barcodeValue;
+    std::vector<PageModel> copies; // in printing order, one per copy label
+};
+
+// Checks the list on show (its items are in the item view MyQuery2) and lays out both
+// copies with `printMoment` = now. A refusal is reported to `messages` and gives nothing.
+std::optional<ListCopies> layOutCopies(store::TDM1& dm, int kind, int listNumber, const QString& addressee,
+                                       app::MessageService& messages);
+
+// The same for any list of the kind: opens the item view on it and takes the list
+// addressee stored in its header.
+std::optional<ListCopies> layOutStoredList(store::TDM1& dm, int kind, int listNumber,
+                                           app::MessageService& messages);
+
+// Sends each laid-out copy to the printer as a print job of its own, then stamps the
+// list's header with the copies' print moment. A failure of the printer raises
+// (std::runtime_error); the copy after it is not printed and nothing is stamped.
+PrintResult printCopies(store::TDM1& dm, const ListCopies& copies, app::MessageService& messages);
+
+// Prints the list on show in two copies and stamps its header.
 PrintResult printList(store::TDM1& dm, int kind, int listNumber, const QString& addressee,
                       app::MessageService& messages);
+
+// Prints any list of the kind again, with its stored addressee, and stamps that list.
+PrintResult reprintList(store::TDM1& dm, int kind, int listNumber, app::MessageService& messages);
+
+// Writes the pages of both copies, one after the other, into a PDF file; raises
+// std::runtime_error when the file cannot be written.
+void savePdf(const ListCopies& copies, const QString& path);
+
+// The file name offered for the PDF of a list, e.g. "B-2_Futárjegyzék_12.pdf" or
+// "BZS-3_Futárjegyzék_NATO_3.pdf".
+QString proposedPdfName(const ListCopies& copies);
 
 } // namespace lists

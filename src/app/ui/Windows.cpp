@@ -10,6 +10,8 @@
 #include "items/ui/Tkereso_form.h"
 #include "items/ui/Ttetelek_felvetele_form.h"
 #include "lists/ui/ListWorkspace.h"
+#include "lists/ui/Telonezet_form.h"
+#include "lists/ui/Tkorabbi_listak_form.h"
 
 namespace ui {
 
@@ -63,7 +65,23 @@ void connectWindows(Windows& w)
                          [group, workspace] { group->openFor(workspace); });
         QObject::connect(entry, &Ttetelek_felvetele_form::listWorkspacesEnabled, workspace,
                          &ListWorkspace::enableAfterItemDialog);
+        QObject::connect(workspace, &ListWorkspace::pastListsRequested, w.korabbi_listak_form,
+                         &Tkorabbi_listak_form::openForKind);
+        QObject::connect(workspace, &ListWorkspace::previewRequested, w.elonezet_form,
+                         &Telonezet_form::openFor);
+        QObject::connect(w.elonezet_form, &Telonezet_form::printed, workspace, &ListWorkspace::listPrinted);
     }
+    // The past lists and the preview: the preview serves the workspaces and the past lists
+    // alike, and whoever shows the printed list follows the printing.
+    QObject::connect(w.korabbi_listak_form, &Tkorabbi_listak_form::previewRequested, w.elonezet_form,
+                     &Telonezet_form::openFor);
+    QObject::connect(w.elonezet_form, &Telonezet_form::printed, w.korabbi_listak_form,
+                     &Tkorabbi_listak_form::listPrinted);
+    QObject::connect(w.korabbi_listak_form, &Tkorabbi_listak_form::closed, w.korabbi_listak_form,
+                     [&w](int kind) {
+                         if (ListWorkspace* workspace = w.workspace(kind))
+                             workspace->returnFromPastLists();
+                     });
 }
 
 } // namespace
@@ -90,12 +108,16 @@ void createWindows()
     w.frissites_rakerdezo_form = ConfirmDialog::createFrissitesRakerdezo();
     w.nevjegy_form = new Tnevjegy_form;
     w.csoportos_form = new Tcsoportos_form;
+    w.korabbi_listak_form = new Tkorabbi_listak_form;
+    w.elonezet_form = new Telonezet_form;
     connectWindows(w);
 }
 
 void destroyWindows()
 {
     Windows& w = windows();
+    delete w.elonezet_form;
+    delete w.korabbi_listak_form;
     delete w.csoportos_form;
     delete w.nevjegy_form;
     delete w.frissites_rakerdezo_form;

@@ -12,6 +12,8 @@ class Ttetelek_felvetele_form;
 class Tadatbazis_form;
 class Tnevjegy_form;
 class Tcsoportos_form;
+class Tkorabbi_listak_form;
+class Telonezet_form;
 
 namespace ui {
 
@@ -35,6 +37,8 @@ struct Windows
     ConfirmDialog* frissites_rakerdezo_form = nullptr;
     Tnevjegy_form* nevjegy_form = nullptr;
     Tcsoportos_form* csoportos_form = nullptr;
+    Tkorabbi_listak_form* korabbi_listak_form = nullptr;
+    Telonezet_form* elonezet_form = nullptr;
 
     // The workspace of list kind 1 to 5.
     ListWorkspace* workspace(int kind) const;

@@ -81,12 +81,14 @@ ListWorkspace::ListWorkspace(int kind, QWidget* parent) : QWidget(parent), m_kin
 
     SCButton1 = ui::makeButton(QStringLiteral("Aktív lista"), QStringLiteral("SCButton1"), this);
     SCButton2 = ui::makeButton(QStringLiteral("Előző lista"), QStringLiteral("SCButton2"), this);
-    for (QPushButton* choice : {SCButton1, SCButton2})
+    SCButton11 = ui::makeButton(QStringLiteral("Korábbi listák"), QStringLiteral("SCButton11"), this);
+    for (QPushButton* choice : {SCButton1, SCButton2, SCButton11})
         choice->resize(kChoiceWidth, kChoiceHeight);
     connect(SCButton1, &QPushButton::clicked, this, &ListWorkspace::SCButton1Click);
     connect(SCButton2, &QPushButton::clicked, this, &ListWorkspace::SCButton2Click);
+    connect(SCButton11, &QPushButton::clicked, this, &ListWorkspace::SCButton11Click);
 
-    m_active = createPanel(QStringLiteral("Aktív lista"), 1, {3, 5, 4, 6});
+    m_active = createPanel(QStringLiteral("Aktív lista"), 1, {3, 5, 4, 6, 12});
     SCGroupBox1 = m_active.box;
     Label1 = m_active.number;
     Label2 = m_active.caption;
@@ -96,8 +98,9 @@ ListWorkspace::ListWorkspace(int kind, QWidget* parent) : QWidget(parent), m_kin
     SCButton5 = m_active.group;
     SCButton4 = m_active.remove;
     SCButton6 = m_active.print;
+    SCButton12 = m_active.preview;
 
-    m_previous = createPanel(QStringLiteral("Előző lista"), 2, {7, 9, 8, 10});
+    m_previous = createPanel(QStringLiteral("Előző lista"), 2, {7, 9, 8, 10, 13});
     SCGroupBox2 = m_previous.box;
     Label3 = m_previous.number;
     Label4 = m_previous.caption;
@@ -107,6 +110,7 @@ ListWorkspace::ListWorkspace(int kind, QWidget* parent) : QWidget(parent), m_kin
     SCButton9 = m_previous.group;
     SCButton8 = m_previous.remove;
     SCButton10 = m_previous.print;
+    SCButton13 = m_previous.preview;
 
     connect(SCButton3, &QPushButton::clicked, this, &ListWorkspace::SCButton3Click);
     connect(SCButton5, &QPushButton::clicked, this, &ListWorkspace::SCButton5Click);
@@ -116,8 +120,10 @@ ListWorkspace::ListWorkspace(int kind, QWidget* parent) : QWidget(parent), m_kin
     connect(SCButton9, &QPushButton::clicked, this, &ListWorkspace::SCButton9Click);
     connect(SCButton8, &QPushButton::clicked, this, &ListWorkspace::SCButton8Click);
     connect(SCButton10, &QPushButton::clicked, this, &ListWorkspace::SCButton10Click);
+    connect(SCButton12, &QPushButton::clicked, this, &ListWorkspace::SCButton12Click);
+    connect(SCButton13, &QPushButton::clicked, this, &ListWorkspace::SCButton13Click);
     for (const Panel* panel : {&m_active, &m_previous}) {
-        for (QPushButton* button : {panel->add, panel->group, panel->remove, panel->print})
+        for (QPushButton* button : {panel->add, panel->group, panel->remove, panel->print, panel->preview})
             button->resize(kButtonWidth, kButtonHeight);
         panel->box->hide();
     }
@@ -138,7 +144,7 @@ ListWorkspace::ListWorkspace(int kind, QWidget* parent) : QWidget(parent), m_kin
     centreChoiceButtons();
 }
 
-ListWorkspace::Panel ListWorkspace::createPanel(const QString& title, int index, std::array<int, 4> buttons)
+ListWorkspace::Panel ListWorkspace::createPanel(const QString& title, int index, std::array<int, 5> buttons)
 {
     Panel panel{};
     panel.box = new QGroupBox(title, this);
@@ -165,6 +171,7 @@ ListWorkspace::Panel ListWorkspace::createPanel(const QString& title, int index,
     panel.group = button(QStringLiteral("Csoportos felvitel <F4>"), buttons[1]);
     panel.remove = button(QStringLiteral("Kijelölt törlése <F6>"), buttons[2]);
     panel.print = button(QStringLiteral("Jegyzék nyomtatása <F8>"), buttons[3]);
+    panel.preview = button(QStringLiteral("Nyomtatási kép <F7>"), buttons[4]);
     return panel;
 }
 
@@ -217,7 +224,13 @@ void ListWorkspace::layOutPanel(const Panel& panel)
     const int captionLeft = std::max(160, panel.number->x() + panel.number->width() + 24);
     panel.caption->move(captionLeft, 26);
     const int editLeft = captionLeft + panel.caption->width() + 8;
-    panel.addressee->setGeometry(editLeft, 22, std::min(480, std::max(120, width - editLeft - 12)),
+    // The preview sits at the right end of the addressee line, leaving the row of the four
+    // list buttons as it is.
+    panel.preview->ensurePolished();
+    const int previewWidth = std::max(kButtonWidth, panel.preview->sizeHint().width() + 8);
+    panel.preview->setGeometry(width - kGridSideMargin - previewWidth, 20, previewWidth, kButtonHeight);
+    panel.addressee->setGeometry(editLeft, 22,
+                                 std::min(480, std::max(120, panel.preview->x() - 12 - editLeft)),
                                  panel.addressee->sizeHint().height());
 
     const int buttonsTop = height - 8 - kButtonHeight;
@@ -243,9 +256,10 @@ void ListWorkspace::layOutPanel(const Panel& panel)
 void ListWorkspace::centreChoiceButtons()
 {
     const int left = width() / 2 - kChoiceWidth / 2;
-    const int top = height() / 2 - kChoiceHeight - 8;
+    const int top = height() / 2 - (3 * kChoiceHeight + 2 * 16) / 2;
     SCButton1->move(left, top);
     SCButton2->move(left, top + kChoiceHeight + 16);
+    SCButton11->move(left, top + 2 * (kChoiceHeight + 16));
 }
 
 void ListWorkspace::resizeEvent(QResizeEvent* event)
@@ -280,6 +294,7 @@ void ListWorkspace::openFromMenu()
     SCGroupBox2->hide();
     SCButton1->show();
     SCButton2->show();
+    SCButton11->show();
     fitToWorkArea();
     processPendingEvents();
     centreChoiceButtons();
@@ -305,6 +320,7 @@ void ListWorkspace::showStartScreen()
     SCGroupBox2->hide();
     SCButton1->show();
     SCButton2->show();
+    SCButton11->show();
     processPendingEvents();
     SCButton1->setFocus();
 }
@@ -330,7 +346,7 @@ const ListWorkspace::Panel* ListWorkspace::visiblePanel() const
 
 void ListWorkspace::setPanelButtonsEnabled(const Panel& panel, bool enabled)
 {
-    for (QPushButton* button : {panel.add, panel.group, panel.remove, panel.print})
+    for (QPushButton* button : {panel.add, panel.group, panel.remove, panel.print, panel.preview})
         button->setEnabled(enabled);
 }
 
@@ -367,6 +383,7 @@ void ListWorkspace::showPanel(const Panel& panel)
     JvThreadTimer1->start();
     SCButton1->hide();
     SCButton2->hide();
+    SCButton11->hide();
     panel.box->show();
     selectCurrentItem(grid);
     grid->setFocus();
@@ -512,6 +529,45 @@ void ListWorkspace::print(const Panel& panel)
     });
 }
 
+void ListWorkspace::preview(const Panel& panel)
+{
+    ui::guarded([&] {
+        const std::optional<lists::ListCopies> copies = lists::layOutCopies(
+            dm(), m_kind, app::appState().currentListNumber, panel.addressee->text(), app::messages());
+        if (copies)
+            emit previewRequested(*copies);
+    });
+}
+
+void ListWorkspace::listPrinted(int kind, int listNumber)
+{
+    if (kind == m_kind && visiblePanel() && app::appState().currentListNumber == listNumber)
+        showStartScreen();
+}
+
+void ListWorkspace::SCButton11Click()
+{
+    emit pastListsRequested(m_kind);
+}
+
+void ListWorkspace::returnFromPastLists()
+{
+    if (!isVisible())
+        return;
+    showStartScreen();
+    activateWindow();
+}
+
+void ListWorkspace::SCButton12Click()
+{
+    preview(m_active);
+}
+
+void ListWorkspace::SCButton13Click()
+{
+    preview(m_previous);
+}
+
 void ListWorkspace::SCButton6Click()
 {
     print(m_active);
@@ -542,6 +598,10 @@ bool ListWorkspace::FormKeyDown(QKeyEvent* event)
     case Qt::Key_F8:
         if (panel && panel->print->isEnabled())
             print(*panel);
+        return true;
+    case Qt::Key_F7:
+        if (panel && panel->preview->isEnabled())
+            preview(*panel);
         return true;
     case Qt::Key_Escape:
         if (panel)

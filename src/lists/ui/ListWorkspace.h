@@ -1,6 +1,7 @@
 #pragma once
 
 #include "items/ItemEntry.h"
+#include "lists/ListPrinting.h"
 
 #include <QList>
 #include <QPointer>
@@ -47,11 +48,20 @@ signals:
     // "Csoportos felvitel" for the item view's current row, which the workspace has
     // checked; the group entry dialog opens.
     void groupEntryRequested();
+    // "Korábbi listák": the window of every list of this kind opens.
+    void pastListsRequested(int kind);
+    // "Nyomtatási kép": the laid-out pages of the list on show, to be previewed.
+    void previewRequested(const lists::ListCopies& copies);
 
 public slots:
     // The item dialogs are done: the workspace and the four action buttons of both
     // panels, which opening them disabled, are usable again.
     void enableAfterItemDialog();
+    // A list was printed from the preview: a panel showing that list returns to the
+    // start screen, as after printing from the panel.
+    void listPrinted(int kind, int listNumber);
+    // The window of the past lists is closed: the start screen takes over again.
+    void returnFromPastLists();
 
     void SCButton1Click();
     void SCButton2Click();
@@ -63,6 +73,9 @@ public slots:
     void SCButton8Click();
     void SCButton6Click();
     void SCButton10Click();
+    void SCButton11Click();
+    void SCButton12Click();
+    void SCButton13Click();
     void JvThreadTimer1Timer();
 
 protected:
@@ -82,10 +95,11 @@ private:
         QPushButton* group;
         QPushButton* remove;
         QPushButton* print;
+        QPushButton* preview;
     };
 
-    // buttons: the numbers of the add, group, delete and print buttons.
-    Panel createPanel(const QString& title, int index, std::array<int, 4> buttons);
+    // buttons: the numbers of the add, group, delete, print and preview buttons.
+    Panel createPanel(const QString& title, int index, std::array<int, 5> buttons);
     void createGrid(Panel& panel);
     void layOutPanel(const Panel& panel);
     void centreChoiceButtons();
@@ -101,11 +115,13 @@ private:
     void groupEntry();
     void deleteSelected();
     void print(const Panel& panel);
+    void preview(const Panel& panel);
     bool FormKeyDown(QKeyEvent* event);
 
     // Start screen
-    QPushButton* SCButton1; // "Aktív lista"
-    QPushButton* SCButton2; // "Előző lista"
+    QPushButton* SCButton1;  // "Aktív lista"
+    QPushButton* SCButton2;  // "Előző lista"
+    QPushButton* SCButton11; // "Korábbi listák"
 
     // Active-list panel
     QGroupBox* SCGroupBox1;
@@ -113,10 +129,11 @@ private:
     QLabel* Label2; // "Jegyzék címzettje:"
     QLineEdit* Edit1;
     QTableView* DBGrid1;
-    QPushButton* SCButton3; // add item
-    QPushButton* SCButton5; // group entry
-    QPushButton* SCButton4; // delete
-    QPushButton* SCButton6; // print
+    QPushButton* SCButton3;  // add item
+    QPushButton* SCButton5;  // group entry
+    QPushButton* SCButton4;  // delete
+    QPushButton* SCButton6;  // print
+    QPushButton* SCButton12; // preview
 
     // Previous-list panel
     QGroupBox* SCGroupBox2;
@@ -128,6 +145,7 @@ private:
     QPushButton* SCButton9;
     QPushButton* SCButton8;
     QPushButton* SCButton10;
+    QPushButton* SCButton13;
 
     QTimer* JvThreadTimer1; // starts item entry shortly after a panel opens
 
