@@ -19,9 +19,7 @@ bool loadStoredSettings(store::Query& query, AppState& state)
     state.marginTop = row->marginTop;
     state.marginRight = row->marginRight;
     state.marginLeft = row->marginLeft;
-    // At start only a stored 1 means the system's default printer; the settings window reads
-    // any value but 0 that way, and the two readings are kept apart on purpose.
-    state.useDefaultPrinter = row->defaultPrinterValue == 1;
+    state.useDefaultPrinter = useDefaultPrinterAtStart(row->defaultPrinterValue);
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "ListKind.h"
 #include "store/DataModule.h"
+#include "store/SettingsRow.h"
 
 namespace lists {
 
@@ -73,12 +74,8 @@ ListSelection::PreviousList ListSelection::previousList()
 
 QString ListSelection::defaultAddressee()
 {
-    store::Query& q = m_dm.MyQuery1;
-    q.open(QStringLiteral("SELECT * FROM BEALLITASOK"));
-    const QString addressee =
-        q.isEmpty() ? QString() : textOf(q.value(QStringLiteral("FUTARJEGYZEK_CIMZETTJE")));
-    q.close();
-    return addressee;
+    const std::optional<store::SettingsRow> settings = store::readSettingsRow(m_dm.MyQuery1);
+    return settings ? settings->defaultAddresseeName : QString();
 }
 
 void ListSelection::openItemView(int listNumber)
