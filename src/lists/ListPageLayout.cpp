@@ -2,6 +2,7 @@
 
 #include "Code128Symbol.h"
 #include "PrintFonts.h"
+#include "app/DateTimeText.h"
 
 #include <algorithm>
 
@@ -238,36 +239,20 @@ std::vector<PageElement> layoutFooter(const ListPageInput& input, double top, do
         out.push_back(fittingText(QStringLiteral("version"), 158.8, top + 3.7, 4.0,
                                   QStringLiteral("(prog.verzió: %1)").arg(input.programVersion),
                                   printFont(6.0, false, true)));
-        out.push_back(fittingText(
-            QStringLiteral("printDate"), 2.1, top + 10.1, kLine,
-            QStringLiteral("Nyomtatva: ") + printDateText(input.printMoment, input.locale), printFont(10.0)));
+        out.push_back(fittingText(QStringLiteral("printDate"), 2.1, top + 10.1, kLine,
+                                  QStringLiteral("Nyomtatva: ") + printDateText(input.printMoment),
+                                  printFont(10.0)));
     }
     for (PageElement& e : layoutSignatures(top, input.printsCourierColumn))
         out.push_back(std::move(e));
     return out;
 }
 
-// Drops the zone name ("t" outside quoted text) from a time format.
-QString withoutZone(const QString& format)
-{
-    QString out;
-    bool quoted = false;
-    for (QChar c : format) {
-        if (c == u'\'')
-            quoted = !quoted;
-        if (!quoted && c == u't')
-            continue;
-        out += c;
-    }
-    return out.trimmed();
-}
-
 } // namespace
 
-QString printDateText(const QDateTime& moment, const QLocale& locale)
+QString printDateText(const QDateTime& moment)
 {
-    return locale.toString(moment.date(), QLocale::ShortFormat) + u' ' +
-           locale.toString(moment.time(), withoutZone(locale.timeFormat(QLocale::LongFormat)));
+    return app::dateTimeText(moment);
 }
 
 PageModel layoutListPages(const ListPageInput& input)

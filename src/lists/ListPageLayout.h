@@ -4,7 +4,6 @@
 #include "store/DisplayColumns.h"
 
 #include <QDateTime>
-#include <QLocale>
 #include <QMarginsF>
 #include <QString>
 #include <vector>
@@ -34,7 +33,6 @@ struct ListPageInput
     bool printsCourierColumn = true;
     int totalPages = 0; // 0 while the pages are being counted: no page is the last then
     QMarginsF marginsMm{10.0, 10.0, 10.0, 10.0};
-    QLocale locale = QLocale::system(); // formats the print date
     std::vector<ListPageRow> rows;
 };
 
@@ -52,8 +50,7 @@ struct ListPageBands
 // date only on the last page.
 PageModel layoutListPages(const ListPageInput& input);
 
-// The print date as the page shows it: the short date, a blank and the time with
-// seconds, without a time-zone name.
-QString printDateText(const QDateTime& moment, const QLocale& locale);
+// The print date as the page shows it, in the Hungarian form whatever the locale.
+QString printDateText(const QDateTime& moment);
 
 } // namespace lists
