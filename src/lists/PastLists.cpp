@@ -8,6 +8,27 @@
 
 namespace lists {
 
+namespace {
+
+// The print date read as "20260105100000". Thousands of dates are read at once, so each is
+// taken from its digits: a local date-time for every row would cost more than the query.
+void setPrinted(PastList& list, const QString& digits)
+{
+    if (digits.size() != 14)
+        return;
+    const auto part = [&](int from, int length) { return QStringView(digits).mid(from, length).toInt(); };
+    list.printedDate = QDate(part(0, 4), part(4, 2), part(6, 2));
+    list.printedTime = QTime(part(8, 2), part(10, 2), part(12, 2));
+    if (!list.printedDate.isValid())
+        return;
+    // The texts carry no zone, so a zone-free moment gives the same digits, and quickly.
+    const QDateTime moment(list.printedDate, list.printedTime, Qt::UTC);
+    list.printedText = app::dateTimeText(moment);
+    list.printedIso = moment.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+} // namespace
+
 std::vector<PastList> PastLists::load(store::TDM1& dm, const ListKindInfo& kind)
 {
     // The counts follow the printed summary: classified rows (not 5 and not 6), the pieces of
@@ -15,13 +36,15 @@ std::vector<PastList> PastLists::load(store::TDM1& dm, const ListKindInfo& kind)
     // kind counts them.
     const QString topLevel = kind.countsTopLevelOnly ? QStringLiteral(" AND SZULO_ID=0") : QString();
     const QString sql =
-        QStringLiteral("SELECT H.LSZAM, H.JCIMZETT, H.NYOMTATAS_DATUMA, H.NYOMTATAS_PELDANY, "
-                       "COALESCE(T.A,0) AS A, COALESCE(T.B,0) AS B, COALESCE(T.C,0) AS C "
-                       "FROM %1 H LEFT JOIN (SELECT LSZAM, "
-                       "SUM(CASE WHEN NOT (MJEL=6) AND NOT (MJEL=5)%3 THEN 1 ELSE 0 END) AS A, "
-                       "SUM(CASE WHEN MJEL=5%3 THEN DB ELSE 0 END) AS B, "
-                       "MAX(CASE WHEN MJEL=6 THEN SZAMNELKULI END) AS C "
-                       "FROM %2 GROUP BY LSZAM) T ON T.LSZAM=H.LSZAM ORDER BY H.LSZAM DESC")
+        QStringLiteral(
+            "SELECT H.LSZAM, H.JCIMZETT, "
+            "DATE_FORMAT(H.NYOMTATAS_DATUMA,'%Y%m%d%H%i%s') AS NYOMTATAS_DATUMA, H.NYOMTATAS_PELDANY, "
+            "COALESCE(T.A,0) AS A, COALESCE(T.B,0) AS B, COALESCE(T.C,0) AS C "
+            "FROM %1 H LEFT JOIN (SELECT LSZAM, "
+            "SUM(CASE WHEN NOT (MJEL=6) AND NOT (MJEL=5)%3 THEN 1 ELSE 0 END) AS A, "
+            "SUM(CASE WHEN MJEL=5%3 THEN DB ELSE 0 END) AS B, "
+            "MAX(CASE WHEN MJEL=6 THEN SZAMNELKULI END) AS C "
+            "FROM %2 GROUP BY LSZAM) T ON T.LSZAM=H.LSZAM ORDER BY H.LSZAM DESC")
             .arg(kind.headerTable, kind.itemTable, topLevel);
     store::Query& q = dm.MyQuery1;
     q.open(sql);
@@ -44,7 +67,7 @@ std::vector<PastList> PastLists::load(store::TDM1& dm, const ListKindInfo& kind)
         list.counts.plain = values.at(size_t(c)).toInt();
         const QVariant moment = values.at(size_t(printed));
         if (!moment.isNull())
-            list.printed = moment.toDateTime();
+            setPrinted(list, moment.toString());
         const QVariant prints = values.at(size_t(count));
         list.printCountKnown = !prints.isNull();
         list.printCount = prints.toInt();
@@ -96,12 +119,8 @@ bool PastLists::matches(const PastList& list, const QString& text)
         return true;
     // Bare digits are a list number (or part of an addressee), not every date with that digit.
     static const QRegularExpression digitsOnly(QStringLiteral("^\\d+$"));
-    if (list.printed.isValid() && !digitsOnly.match(wanted).hasMatch()) {
-        if (app::dateTimeText(list.printed).contains(wanted))
-            return true;
-        if (list.printed.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).contains(wanted))
-            return true;
-    }
+    if (list.isPrinted() && !digitsOnly.match(wanted).hasMatch())
+        return list.printedText.contains(wanted) || list.printedIso.contains(wanted);
     return false;
 }
 
@@ -166,7 +185,7 @@ QVariant PastListsModel::data(const QModelIndex& index, int role) const
     case TotalColumn:
         return QString::number(item.total());
     case PrintedColumn:
-        return item.printed.isValid() ? app::dateTimeText(item.printed) : QStringLiteral("nincs nyomtatva");
+        return item.isPrinted() ? item.printedText : QStringLiteral("nincs nyomtatva");
     case PrintCountColumn:
         return item.printCountKnown ? QString::number(item.printCount) : QString();
     default:

@@ -21,11 +21,16 @@ struct PastList
     int number = 0;
     QString addressee;  // as stored in the header
     PieceCounts counts; // the same counts as the printed summary
-    QDateTime printed;  // invalid while the list is unprinted
-    int printCount = 0; // print requests so far
+    QDate printedDate;  // invalid while the list is unprinted
+    QTime printedTime;
+    QString printedText; // the print date as the program shows it; empty while unprinted
+    QString printedIso;  // the same as "2026-01-05 10:00:00"
+    int printCount = 0;  // print requests so far
     bool printCountKnown = false;
 
     int total() const { return counts.classified + counts.registered + counts.plain; }
+    bool isPrinted() const { return printedDate.isValid(); }
+    QDateTime printed() const { return isPrinted() ? QDateTime(printedDate, printedTime) : QDateTime(); }
 };
 
 // Every list of one kind, newest first, and the operator's filter over them.

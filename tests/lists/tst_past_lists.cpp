@@ -68,7 +68,7 @@ QString describe(const PastList& l)
         .arg(l.counts.registered)
         .arg(l.counts.plain)
         .arg(l.total())
-        .arg(l.printed.isValid() ? l.printed.toString("yyyy-MM-dd HH:mm:ss") : "-")
+        .arg(l.isPrinted() ? l.printed().toString("yyyy-MM-dd HH:mm:ss") : "-")
         .arg(l.printCountKnown ? QString::number(l.printCount) : "?");
 }
 

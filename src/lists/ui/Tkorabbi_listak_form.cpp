@@ -1,6 +1,5 @@
 #include "Tkorabbi_listak_form.h"
 
-#include "app/DateTimeText.h"
 #include "app/Services.h"
 #include "app/ui/Guard.h"
 #include "app/ui/Keyboard.h"
@@ -237,9 +236,9 @@ void Tkorabbi_listak_form::openList(int listNumber)
             if (list.number != listNumber)
                 continue;
             addressee = list.addressee;
-            if (list.printed.isValid())
+            if (list.isPrinted())
                 printed = QStringLiteral("Nyomtatva: %1 (%2 alkalommal)")
-                              .arg(app::dateTimeText(list.printed))
+                              .arg(list.printedText)
                               .arg(list.printCount);
             break;
         }
