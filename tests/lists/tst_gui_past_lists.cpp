@@ -7,6 +7,8 @@
 #include "store/DataModule.h"
 #include "support/ProgramFolder.h"
 
+#include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -107,6 +109,33 @@ QString zbar(const QString& png)
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+// Visible controls that stick out of their parent, overlap a sibling or cut their caption
+// (captions only on a window of ordinary width: a narrow one shares out what there is).
+QStringList layoutFaults(QWidget* parent)
+{
+    const bool roomy = parent->window()->width() >= 1000;
+    QStringList faults;
+    QList<QWidget*> shown;
+    for (QObject* object : parent->children()) {
+        auto* child = qobject_cast<QWidget*>(object);
+        if (!child || child->isWindow() || child->isHidden() || child->objectName().isEmpty())
+            continue;
+        if (!parent->rect().contains(child->geometry()))
+            faults << child->objectName() + " sticks out";
+        if (roomy && (qobject_cast<QAbstractButton*>(child) || qobject_cast<QLabel*>(child)) &&
+            child->width() < child->sizeHint().width())
+            faults << child->objectName() + " cuts its caption";
+        for (QWidget* other : std::as_const(shown))
+            if (child->geometry().intersects(other->geometry()))
+                faults << child->objectName() + " overlaps " + other->objectName();
+        shown << child;
+        // What scrolls inside a scroll area may well be larger than it.
+        if (!qobject_cast<QAbstractScrollArea*>(child))
+            faults << layoutFaults(child);
+    }
+    return faults;
+}
+
 ListWorkspace* openWorkspace()
 {
     app::appState().currentListKind = 1;
@@ -179,6 +208,7 @@ private slots:
         QCOMPARE(gridRows(grid), (QStringList{"3|Futárszolgálat|1|0|0|1|nincs nyomtatva|0",
                                               "2|Honvéd Kórház|1|0|0|1|2026.02.09. 14:30:00|2",
                                               "1|ÁRVÍZVÉDELMI IGAZGATÓSÁG|1|1|0|2|2026.01.05. 10:00:00|1"}));
+        QVERIFY2(layoutFaults(pastLists()).isEmpty(), qPrintable(layoutFaults(pastLists()).join("; ")));
         shoot(pastLists(), "past_lists");
         type(pastLists(), "árvíz");
         QCOMPARE(gridRows(grid).size(), 1);
@@ -210,6 +240,7 @@ private slots:
         QVERIFY2(shown[2].startsWith("|T-10/2026/2|"), qPrintable(shown.join("\n")));
         QVERIFY2(shown[3].startsWith("2|NY-11/2026|"), qPrintable(shown.join("\n")));
         QCOMPARE(items->editTriggers(), QAbstractItemView::NoEditTriggers);
+        QVERIFY2(layoutFaults(pastLists()).isEmpty(), qPrintable(layoutFaults(pastLists()).join("; ")));
         shoot(pastLists(), "past_list_open");
         // Read-only: the item keys do nothing here.
         QVERIFY(press(pastLists(), Qt::Key_F2));
@@ -267,6 +298,7 @@ private slots:
         QCOMPARE(preview()->pageCount(), 2);
         QCOMPARE(preview()->currentPage(), 0);
         QVERIFY(control<QLabel>(preview(), "Label1")->text().contains("1.sz. pédány"));
+        QVERIFY2(layoutFaults(preview()).isEmpty(), qPrintable(layoutFaults(preview()).join("; ")));
         shoot(preview(), "preview");
         // What the window draws carries the list's barcode.
         const QString png = folder.filePath("preview.png");
@@ -318,6 +350,8 @@ private slots:
         w->activateWindow();
         QVERIFY(w->activePanelShown());
         QCOMPARE(control<QPushButton>(w, "SCButton12")->text(), "Nyomtatási kép <F7>");
+        QVERIFY2(layoutFaults(w).isEmpty(), qPrintable(layoutFaults(w).join("; ")));
+        shoot(w, "workspace_with_preview");
         QVERIFY(press(w, Qt::Key_F7));
         QVERIFY(preview()->isVisible());
         QCOMPARE(preview()->copies().listNumber, 3);

@@ -33,7 +33,7 @@ Telonezet_form::Telonezet_form(QWidget* parent) : QWidget(parent)
     // While the preview is up the list behind it stays as it is.
     setWindowModality(Qt::ApplicationModal);
     ui::setSkyBlueBackground(this);
-    resize(900, 760);
+    resize(1000, 800);
 
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -77,16 +77,21 @@ void Telonezet_form::layOut()
     Label2->move(std::max(Label1->x() + Label1->width() + 24, w - Label2->width() - 10), 8);
     const int buttonsTop = h - 8 - kButtonHeight;
     ScrollBox1->setGeometry(6, 32, w - 12, std::max(60, buttonsTop - 8 - 32));
+    // Each button as wide as its caption, the row centred; on a narrow window they share
+    // the width there is.
     const QList<QPushButton*> buttons = {SCButton4, SCButton5, SCButton1, SCButton2, SCButton3};
-    int buttonWidth = 120;
+    QList<int> widths;
+    int rowWidth = 4 * 8;
     for (QPushButton* button : buttons) {
         button->ensurePolished();
-        buttonWidth = std::max(buttonWidth, button->sizeHint().width() + 8);
+        widths << std::max(130, button->sizeHint().width() + 16);
+        rowWidth += widths.last();
     }
-    buttonWidth = std::min(buttonWidth, (w - 12 - 4 * 8) / 5);
-    int left = (w - (5 * buttonWidth + 4 * 8)) / 2;
-    for (QPushButton* button : buttons) {
-        button->setGeometry(left, buttonsTop, buttonWidth, kButtonHeight);
+    const double shrink = rowWidth > w - 12 ? double(w - 12 - 4 * 8) / (rowWidth - 4 * 8) : 1.0;
+    int left = std::max(6, (w - rowWidth) / 2);
+    for (int i = 0; i < buttons.size(); ++i) {
+        const int buttonWidth = int(widths[i] * shrink);
+        buttons[i]->setGeometry(left, buttonsTop, buttonWidth, kButtonHeight);
         left += buttonWidth + 8;
     }
 }

@@ -136,10 +136,10 @@ void Tkorabbi_listak_form::layOut()
     const int captionLeft = std::max(160, Label3->x() + Label3->width() + 24);
     Label4->move(captionLeft, 26);
     const int edit2Left = captionLeft + Label4->width() + 8;
-    const int edit2Width = std::min(420, std::max(120, w - edit2Left - 12));
-    Edit2->setGeometry(edit2Left, 22, edit2Width, Edit2->sizeHint().height());
     Label5->adjustSize();
-    Label5->move(std::min(edit2Left + edit2Width + 24, std::max(0, w - Label5->width() - 12)), 26);
+    const int edit2Width = std::min(420, std::max(120, w - edit2Left - 24 - Label5->width() - 12));
+    Edit2->setGeometry(edit2Left, 22, edit2Width, Edit2->sizeHint().height());
+    Label5->move(edit2Left + edit2Width + 24, 26);
     const int buttonsTop = h - 8 - kButtonHeight;
     DBGrid2->setGeometry(6, 52, w - 12, std::max(40, buttonsTop - kGap - 52));
     int buttonWidth = 190;
