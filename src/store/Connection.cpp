@@ -27,6 +27,12 @@ void startServer()
         "--default-storage-engine=MyISAM",
         "--default-tmp-storage-engine=MyISAM",
         "--key_buffer_size=32M",
+        // Item rows are wider than the default limit, and a sort that keeps only row
+        // pointers reads every row a second time.
+        "--max_length_for_sort_data=16384",
+        // The search over the whole register sorts in memory instead of on disk.
+        "--tmp_table_size=64M",
+        "--max_heap_table_size=64M",
         "--lower_case_table_names=1",
         "--character-set-server=utf8mb4",
         "--collation-server=utf8mb4_hungarian_ci",
@@ -87,10 +93,6 @@ QString statementError(MYSQL_STMT* stmt)
     return QString::fromUtf8(mysql_stmt_error(stmt));
 }
 
-struct StmtCloser
-{
-    void operator()(MYSQL_STMT* stmt) const { mysql_stmt_close(stmt); }
-};
 struct ResCloser
 {
     void operator()(MYSQL_RES* res) const { mysql_free_result(res); }
@@ -132,7 +134,7 @@ void Connection::connect()
     startServer();
     st_mysql* handle = mysql_init(nullptr);
     if (!handle)
-        throw SqlError(QStringLiteral("Out of memory"));
+        throw SqlError(QStringLiteral("Nincs elég memória az adatbázis-kapcsolathoz."));
     mysql_options(handle, MYSQL_OPT_USE_EMBEDDED_CONNECTION, nullptr);
     mysql_options(handle, MYSQL_SET_CHARSET_NAME, "utf8mb4");
     if (!mysql_real_connect(handle, nullptr, "SYSDBA", nullptr, "kovenda", 0, nullptr, 0)) {
@@ -151,7 +153,10 @@ void Connection::connect()
 void Connection::close()
 {
     if (m_handle) {
-        ServerThread::call([this] { mysql_close(m_handle); });
+        ServerThread::call([this] {
+            forgetStatements();
+            mysql_close(m_handle);
+        });
         m_handle = nullptr;
     }
 }
@@ -159,11 +164,13 @@ void Connection::close()
 std::optional<ResultSet> Connection::run(const QString& sql, const std::vector<Parameter>& parameters)
 {
     if (!m_handle)
-        throw SqlError(QStringLiteral("Not connected"));
+        throw SqlError(QStringLiteral("Nincs kapcsolat az adatbázissal."));
     if (m_statementFault) {
         if (auto fault = m_statementFault(sql))
             throw SqlError(*fault);
     }
+    if (m_statementObserver)
+        m_statementObserver(sql, parameters);
     const PositionalStatement positional = toPositional(sql);
     std::optional<ResultSet> result;
     ServerThread::call([&] {
@@ -171,6 +178,11 @@ std::optional<ResultSet> Connection::run(const QString& sql, const std::vector<P
             positional.parameters.isEmpty() ? runPlain(positional.sql) : runPrepared(positional, parameters);
     });
     return result;
+}
+
+void Connection::batch(const std::function<void()>& work)
+{
+    ServerThread::call(work);
 }
 
 std::optional<ResultSet> Connection::runPlain(const QString& sql)
@@ -230,7 +242,7 @@ private:
             if (p.name.compare(name, Qt::CaseInsensitive) == 0)
                 return p.value;
         }
-        throw SqlError(QStringLiteral("Parameter '%1' not found").arg(name));
+        throw SqlError(QStringLiteral("A(z) „%1” paraméternek nincs értéke.").arg(name));
     }
 
     void bindText(size_t i, QByteArray text)
@@ -340,26 +352,89 @@ ResultSet fetchRows(MYSQL_STMT* stmt, MYSQL_RES* meta)
 
 } // namespace
 
+namespace {
+
+// Only statements that read or write rows are kept; a table's definition may change
+// under a kept statement of any other kind.
+bool worthKeeping(const QByteArray& text)
+{
+    static const char* const verbs[] = {"select", "insert", "update", "delete", "replace"};
+    const QByteArray start = text.left(8).trimmed().toLower();
+    for (const char* verb : verbs) {
+        if (start.startsWith(verb))
+            return true;
+    }
+    return false;
+}
+
+constexpr qsizetype kKeptStatements = 256;
+
+} // namespace
+
+MYSQL_STMT* Connection::prepared(const QByteArray& text, bool& cached)
+{
+    cached = false;
+    if (MYSQL_STMT* kept = m_statements.value(text)) {
+        cached = true;
+        return kept;
+    }
+    MYSQL_STMT* stmt = mysql_stmt_init(m_handle);
+    if (!stmt)
+        throw SqlError(serverError(m_handle));
+    if (mysql_stmt_prepare(stmt, text.constData(), static_cast<unsigned long>(text.size())) != 0) {
+        const QString error = statementError(stmt);
+        mysql_stmt_close(stmt);
+        throw SqlError(error);
+    }
+    if (worthKeeping(text)) {
+        // Texts built with literal values would otherwise pile up without end.
+        if (m_statements.size() >= kKeptStatements)
+            forgetStatements();
+        m_statements.insert(text, stmt);
+        cached = true;
+    }
+    return stmt;
+}
+
+void Connection::forgetStatements()
+{
+    for (MYSQL_STMT* stmt : std::as_const(m_statements))
+        mysql_stmt_close(stmt);
+    m_statements.clear();
+}
+
 std::optional<ResultSet> Connection::runPrepared(const PositionalStatement& statement,
                                                  const std::vector<Parameter>& parameters)
 {
-    std::unique_ptr<MYSQL_STMT, StmtCloser> stmt(mysql_stmt_init(m_handle));
-    if (!stmt)
-        throw SqlError(serverError(m_handle));
     const QByteArray text = statement.sql.toUtf8();
-    if (mysql_stmt_prepare(stmt.get(), text.constData(), text.size()) != 0)
-        throw SqlError(statementError(stmt.get()));
-
+    // Values are bound before the server is asked, so a missing one costs nothing.
     BoundParameters bound(statement.parameters, parameters);
-    if (mysql_stmt_bind_param(stmt.get(), bound.binds()) != 0)
-        throw SqlError(statementError(stmt.get()));
-    if (mysql_stmt_execute(stmt.get()) != 0)
-        throw SqlError(statementError(stmt.get()));
-
-    std::unique_ptr<MYSQL_RES, ResCloser> meta(mysql_stmt_result_metadata(stmt.get()));
-    if (!meta)
-        return std::nullopt;
-    return fetchRows(stmt.get(), meta.get());
+    bool cached = false;
+    MYSQL_STMT* stmt = prepared(text, cached);
+    // A statement that failed is not trusted again; one used only once is closed after use.
+    const auto drop = [&] {
+        if (cached)
+            m_statements.remove(text);
+        mysql_stmt_close(stmt);
+    };
+    try {
+        if (mysql_stmt_bind_param(stmt, bound.binds()) != 0)
+            throw SqlError(statementError(stmt));
+        if (mysql_stmt_execute(stmt) != 0)
+            throw SqlError(statementError(stmt));
+        std::optional<ResultSet> result;
+        std::unique_ptr<MYSQL_RES, ResCloser> meta(mysql_stmt_result_metadata(stmt));
+        if (meta)
+            result = fetchRows(stmt, meta.get());
+        if (cached)
+            mysql_stmt_free_result(stmt);
+        else
+            mysql_stmt_close(stmt);
+        return result;
+    } catch (...) {
+        drop();
+        throw;
+    }
 }
 
 } // namespace store

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDateTime>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -9,6 +11,7 @@
 #include <vector>
 
 struct st_mysql;
+struct st_mysql_stmt;
 
 namespace store {
 
@@ -58,6 +61,14 @@ public:
     using StatementFault = std::function<std::optional<QString>(const QString& sql)>;
     void setStatementFault(StatementFault fault) { m_statementFault = std::move(fault); }
     void setOpenFault(std::function<std::optional<QString>()> fault) { m_openFault = std::move(fault); }
+    // Benchmark hook: sees every statement with its values before it runs.
+    using StatementObserver =
+        std::function<void(const QString& sql, const std::vector<Parameter>& parameters)>;
+    void setStatementObserver(StatementObserver observer) { m_statementObserver = std::move(observer); }
+
+    // Runs work, which may call run() any number of times, as one hand-off to the
+    // server thread. work must not show windows or touch views: it runs on that thread.
+    void batch(const std::function<void()>& work);
 
     static bool serverStarted();
     // Closes the table files cleanly; only after every connection is closed.
@@ -68,9 +79,15 @@ private:
     std::optional<ResultSet> runPlain(const QString& sql);
     std::optional<ResultSet> runPrepared(const PositionalStatement& statement,
                                          const std::vector<Parameter>& parameters);
+    st_mysql_stmt* prepared(const QByteArray& text, bool& cached);
+    void forgetStatements();
 
     st_mysql* m_handle = nullptr;
+    // Prepared statements by their text, kept for the connection's life: a list's
+    // renumbering or a register refresh runs the same few statements thousands of times.
+    QHash<QByteArray, st_mysql_stmt*> m_statements;
     StatementFault m_statementFault;
+    StatementObserver m_statementObserver;
     std::function<std::optional<QString>()> m_openFault;
 };
 

@@ -116,7 +116,7 @@ void Query::setCurrentRow(int row)
 QVariant Query::value(const QString& field) const
 {
     if (eof())
-        throw SqlError(QStringLiteral("%1: no current row").arg(m_name));
+        throw SqlError(QStringLiteral("%1: nincs kiválasztott sor.").arg(m_name));
     return value(m_current, field);
 }
 
@@ -124,7 +124,7 @@ QVariant Query::value(int row, const QString& field) const
 {
     const int index = fieldIndex(field);
     if (index < 0)
-        throw SqlError(QStringLiteral("%1: Field '%2' not found").arg(m_name, field));
+        throw SqlError(QStringLiteral("%1: nincs „%2” nevű mező.").arg(m_name, field));
     return m_result.rows.at(size_t(row)).at(size_t(index));
 }
 
