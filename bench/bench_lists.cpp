@@ -1,5 +1,7 @@
-// Times the list operations an operator waits for, on a list of 500 items:
-// opening the list, one 50-piece classified save, one delete with renumbering.
+// Times the list operations an operator waits for, on lists of 500, 2,000 and 10,000
+// items: opening the list, one 50-piece classified save, one delete with renumbering.
+// Each beside the same statements run straight through the engine on the same rows.
+#include "RawEngine.h"
 #include "items/ItemEntry.h"
 #include "lists/ItemDeletion.h"
 #include "lists/ItemViewModel.h"
@@ -11,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTextStream>
 #include <algorithm>
 
@@ -18,17 +21,15 @@ using namespace testsupport;
 
 namespace {
 
-constexpr int kListItems = 500;
-constexpr int kRuns = 7;
 constexpr int kList = 3;
 
-// 500 items of every level, a few of them parents with members, numbered as after entry.
-void fillList()
+// Items of every level, a few of them parents with members, numbered as after entry.
+void fillList(int items)
 {
     resetTables();
     exec("INSERT INTO B2_ADATOK (JCIMZETT,LSZAM) VALUES ('Futárszolgálat',:l)", {{"l", kList}});
     QStringList values;
-    for (int i = 0; i < kListItems - 1; ++i)
+    for (int i = 0; i < items - 1; ++i)
         values << QStringLiteral("(%1,'I-%2/2026',%3,'HM','100001',1,0,1)").arg(kList).arg(i).arg(1 + i % 5);
     values << QStringLiteral("(%1,'',6,'','',25,0,25)").arg(kList);
     exec("INSERT INTO B2 (LSZAM,IKTSZAM,MJEL,KCIMZETT,KCIMZETT_AZ,SZAMNELKULI,SORSZAM,DB) VALUES " +
@@ -54,6 +55,7 @@ void fillList()
 struct Figures
 {
     QList<double> open, save, remove;
+    QList<double> rawOpen, rawSave, rawRemove;
 };
 
 double median(QList<double> values)
@@ -67,6 +69,19 @@ double ms(const QElapsedTimer& timer)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
+// Resident memory of the process in megabytes.
+double residentMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -78,56 +93,86 @@ int main(int argc, char** argv)
     const lists::ListKindInfo& kind = lists::listKind(1);
     // The grids' model follows the item view, so its display columns are part of every open.
     lists::ItemViewModel model(dm.MyQuery2);
-
-    Figures figures;
-    for (int run = 0; run < kRuns; ++run) {
-        fillList();
-        dm.MyQuery2.close();
-
-        QElapsedTimer timer;
-        timer.start();
-        lists::ListSelection(dm, kind).openItemView(kList);
-        figures.open << ms(timer);
-        const int shown = model.rowCount();
-
-        items::ItemEntry::Consignment consignment;
-        consignment.listNumber = kList;
-        consignment.mjel = 2;
-        consignment.count = 50;
-        consignment.registration = QStringLiteral("T-50/2026");
-        consignment.addresseeName = QStringLiteral("Honvédelmi Minisztérium");
-        consignment.addresseeCode = QStringLiteral("100001");
-        timer.restart();
-        items::ItemEntry(dm, kind).add_items(consignment, {QStringLiteral("Futárszolgálat"), QString()},
-                                             installServices().messages);
-        lists::Renumbering(dm, kind).sorszam_rendezo(kList);
-        figures.save << ms(timer);
-        if (model.rowCount() != shown + 50)
-            qFatal("the save did not reach the view");
-
-        dm.MyQuery2.setCurrentRow(dm.MyQuery2.rowCount() / 2);
-        while (dm.MyQuery2.value(QStringLiteral("SZULO_ID")).toLongLong() != 0)
-            dm.MyQuery2.next();
-        timer.restart();
-        lists::ItemDeletion(dm, kind).deleteItem(dm.MyQuery2.value(QStringLiteral("TETEL_ID")));
-        lists::Renumbering(dm, kind).sorszam_rendezo(kList);
-        dm.MyQuery2.refresh();
-        figures.remove << ms(timer);
-        if (model.rowCount() != shown + 49)
-            qFatal("the delete did not reach the view");
-    }
+    bench::RawEngine raw;
 
     QTextStream out(stdout);
-    out << "List of " << kListItems << " items (" << dm.MyQuery2.rowCount() << " rows shown), median of "
-        << kRuns << " runs, milliseconds\n";
-    const auto line = [&](const char* what, const QList<double>& values) {
-        out << QStringLiteral("  %1 %2  (max %3)\n")
-                   .arg(QString::fromLatin1(what), -52)
-                   .arg(median(values), 8, 'f', 1)
-                   .arg(*std::max_element(values.begin(), values.end()), 0, 'f', 1);
-    };
-    line("open the list (item view with display columns)", figures.open);
-    line("save 50 classified pieces (inserts, refreshes, renumbering)", figures.save);
-    line("delete one item with renumbering", figures.remove);
+    out << "List operations, median of the runs, milliseconds: program, raw engine, ratio (max program)\n";
+    for (const int items : {500, 2000, 10000}) {
+        const int runs = items >= 10000 ? 3 : 5;
+        Figures figures;
+        double memory = 0;
+        for (int run = 0; run < runs; ++run) {
+            fillList(items);
+            dm.MyQuery2.close();
+
+            std::vector<bench::Statement> opening, saving, removing;
+            QElapsedTimer timer;
+            {
+                bench::Recorder recorder(dm.MyConnection1);
+                timer.start();
+                lists::ListSelection(dm, kind).openItemView(kList);
+                figures.open << ms(timer);
+                opening = recorder.take();
+            }
+            memory = std::max(memory, residentMegabytes());
+            const int shown = model.rowCount();
+
+            items::ItemEntry::Consignment consignment;
+            consignment.listNumber = kList;
+            consignment.mjel = 2;
+            consignment.count = 50;
+            consignment.registration = QStringLiteral("T-50/2026");
+            consignment.addresseeName = QStringLiteral("Honvédelmi Minisztérium");
+            consignment.addresseeCode = QStringLiteral("100001");
+            {
+                bench::Recorder recorder(dm.MyConnection1);
+                timer.restart();
+                items::ItemEntry(dm, kind).add_items(
+                    consignment, {QStringLiteral("Futárszolgálat"), QString()}, installServices().messages);
+                lists::Renumbering(dm, kind).sorszam_rendezo(kList);
+                figures.save << ms(timer);
+                saving = recorder.take();
+            }
+            if (model.rowCount() != shown + 50)
+                qFatal("the save did not reach the view");
+
+            dm.MyQuery2.setCurrentRow(dm.MyQuery2.rowCount() / 2);
+            while (dm.MyQuery2.value(QStringLiteral("SZULO_ID")).toLongLong() != 0)
+                dm.MyQuery2.next();
+            {
+                bench::Recorder recorder(dm.MyConnection1);
+                timer.restart();
+                lists::ItemDeletion(dm, kind).deleteItem(dm.MyQuery2.value(QStringLiteral("TETEL_ID")));
+                lists::Renumbering(dm, kind).sorszam_rendezo(kList);
+                dm.MyQuery2.refresh();
+                figures.remove << ms(timer);
+                removing = recorder.take();
+            }
+            if (model.rowCount() != shown + 49)
+                qFatal("the delete did not reach the view");
+
+            // The same statements on the same rows, straight through the engine.
+            dm.MyQuery2.close();
+            fillList(items);
+            figures.rawOpen << raw.run(opening);
+            figures.rawSave << raw.run(saving);
+            figures.rawRemove << raw.run(removing);
+        }
+
+        out << "List of " << items << " items (" << dm.MyQuery2.rowCount() << " rows shown), " << runs
+            << " runs, " << QString::number(memory, 'f', 0) << " MB resident with the list open\n";
+        const auto line = [&](const char* what, const QList<double>& program, const QList<double>& engine) {
+            out << QStringLiteral("  %1 %2 %3 %4x  (max %5)\n")
+                       .arg(QString::fromLatin1(what), -40)
+                       .arg(median(program), 8, 'f', 1)
+                       .arg(median(engine), 8, 'f', 1)
+                       .arg(median(program) / std::max(median(engine), 0.001), 5, 'f', 2)
+                       .arg(*std::max_element(program.begin(), program.end()), 0, 'f', 1);
+        };
+        line("open the list", figures.open, figures.rawOpen);
+        line("save 50 classified pieces", figures.save, figures.rawSave);
+        line("delete one item with renumbering", figures.remove, figures.rawRemove);
+        out.flush();
+    }
     return 0;
 }
