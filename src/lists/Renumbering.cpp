@@ -36,61 +36,39 @@ void insertIntoTemp(store::Query& insert, const store::Query& source, int row, c
 
 Renumbering::Renumbering(store::TDM1& dm, const ListKindInfo& kind) : m_dm(dm), m_kind(kind) {}
 
-QHash<qlonglong, qlonglong> Renumbering::membersSerials(int listNumber)
-{
-    // Per parent: the serial all its members share, or -1 when they differ or one is empty.
-    QHash<qlonglong, qlonglong> serials;
-    store::Query& members = m_dm.myQuery8;
-    members.open(QStringLiteral("SELECT SZULO_ID, SORSZAM FROM ") + m_kind.lowerItemTable +
-                     QStringLiteral(" WHERE LSZAM=:LSZAM AND SZULO_ID<>0"),
-                 {{QStringLiteral("LSZAM"), listNumber}});
-    for (int row = 0; row < members.rowCount(); ++row) {
-        const qlonglong parent = members.value(row, QStringLiteral("SZULO_ID")).toLongLong();
-        const QVariant serial = members.value(row, QStringLiteral("SORSZAM"));
-        const qlonglong value = serial.isNull() ? -1 : serial.toLongLong();
-        const auto found = serials.constFind(parent);
-        serials.insert(parent, found == serials.cend() || *found == value ? value : -1);
-    }
-    members.close();
-    return serials;
-}
-
 void Renumbering::sorszam_rendezo(int listNumber)
 {
     const QString& table = m_kind.lowerItemTable;
     store::Query& topLevel = m_dm.MyQuery5;
-    topLevel.open(QStringLiteral("SELECT * FROM ") + table +
-                      QStringLiteral(" WHERE LSZAM=:LSZAM AND SZULO_ID=0 ORDER BY MJEL,tetel_id"),
+    topLevel.open(QStringLiteral("SELECT TETEL_ID FROM ") + table +
+                      QStringLiteral(" WHERE LSZAM=:LSZAM AND SZULO_ID=0 ORDER BY MJEL,tetel_id LIMIT 1"),
                   {{QStringLiteral("LSZAM"), listNumber}});
-    if (!topLevel.isEmpty()) {
-        m_dm.MyQuery2.close();
-        // A row whose number stays is not written again: on a long list most numbers
-        // stay, and every statement costs a round through the store.
-        const QHash<qlonglong, qlonglong> memberSerials = membersSerials(listNumber);
+    const bool hasItems = !topLevel.isEmpty();
+    topLevel.close();
+    m_dm.MyQuery2.close();
+    if (hasItems) {
+        // Top-level items are numbered from 1 by level, then by order of entry: the update
+        // visits them in that order and counts. Members carry their parent's number. Rows
+        // whose number stays are not written. One statement each instead of one per row:
+        // on a long list a save moves thousands of numbers.
         const QString setOwn =
             QStringLiteral("UPDATE ") + table +
-            QStringLiteral(" SET sorszam=:sorszam WHERE LSZAM=:LSZAM AND TETEL_ID=:tetel_id");
-        // Members carry their parent's serial, so a renumbering writes them too.
+            QStringLiteral(" SET SORSZAM=(@sorszam:=@sorszam+1) WHERE LSZAM=:LSZAM AND SZULO_ID=0"
+                           " ORDER BY MJEL, TETEL_ID");
         const QString setMembers =
-            QStringLiteral("UPDATE ") + table +
-            QStringLiteral(" SET sorszam=:sorszam WHERE LSZAM=:LSZAM AND SZULO_ID=:szulo_id");
-        store::Query& update = m_dm.MyQuery1;
-        for (int row = 0; row < topLevel.rowCount(); ++row) {
-            const qlonglong serial = row + 1;
-            const QVariant id = topLevel.value(row, QStringLiteral("TETEL_ID"));
-            const QVariant current = topLevel.value(row, QStringLiteral("SORSZAM"));
-            if (current.isNull() || current.toLongLong() != serial)
-                update.execute(setOwn, {{QStringLiteral("sorszam"), serial},
-                                        {QStringLiteral("LSZAM"), listNumber},
-                                        {QStringLiteral("tetel_id"), id}});
-            const auto members = memberSerials.constFind(id.toLongLong());
-            if (members != memberSerials.cend() && *members != serial)
-                update.execute(setMembers, {{QStringLiteral("sorszam"), serial},
-                                            {QStringLiteral("LSZAM"), listNumber},
-                                            {QStringLiteral("szulo_id"), id}});
-        }
+            QStringLiteral("UPDATE ") + table + QStringLiteral(" m JOIN ") + table +
+            QStringLiteral(" p ON p.TETEL_ID=m.SZULO_ID SET m.SORSZAM=p.SORSZAM"
+                           " WHERE m.LSZAM=:LSZAM AND m.SZULO_ID<>0 AND p.LSZAM=:LSZAM AND p.SZULO_ID=0"
+                           " AND NOT (m.SORSZAM <=> p.SORSZAM)");
+        m_dm.MyQuery1.close();
+        store::Connection& connection = m_dm.MyConnection1;
+        const std::vector<store::Parameter> list = {{QStringLiteral("LSZAM"), listNumber}};
+        connection.batch([&] {
+            connection.run(QStringLiteral("SET @sorszam:=0"), {});
+            connection.run(setOwn, list);
+            connection.run(setMembers, list);
+        });
     }
-    topLevel.close();
     m_dm.MyQuery2.close();
     if (!m_dm.MyQuery2.sql().isEmpty())
         m_dm.MyQuery2.open();

@@ -6,7 +6,10 @@
 #include "store/SqlError.h"
 #include "support/ProgramFolder.h"
 
+#include <QRandomGenerator>
 #include <QTest>
+#include <algorithm>
+#include <functional>
 
 using namespace testsupport;
 
@@ -81,6 +84,82 @@ QStringList rebuiltRows(const QString& table)
             .arg(table));
 }
 
+// The renumbering as one statement per row: every top-level item of the list in order of
+// level and entry gets 1, 2, 3 ..., each member of such an item the number of its parent.
+// The reference the renumbering's stored result must match.
+void renumberRowByRow(const QString& table, int list)
+{
+    store::Connection& c = dm().MyConnection1;
+    const auto top = c.run(QStringLiteral("SELECT TETEL_ID, SORSZAM FROM %1 WHERE LSZAM=:l AND SZULO_ID=0 "
+                                          "ORDER BY MJEL,TETEL_ID")
+                               .arg(table),
+                           {{QStringLiteral("l"), list}});
+    for (size_t row = 0; row < top->rows.size(); ++row) {
+        const qlonglong serial = qlonglong(row) + 1;
+        const QVariant id = top->rows[row][0];
+        const QVariant current = top->rows[row][1];
+        if (current.isNull() || current.toLongLong() != serial)
+            c.run(QStringLiteral("UPDATE %1 SET SORSZAM=:s WHERE LSZAM=:l AND TETEL_ID=:id").arg(table),
+                  {{QStringLiteral("s"), serial}, {QStringLiteral("l"), list}, {QStringLiteral("id"), id}});
+        c.run(QStringLiteral("UPDATE %1 SET SORSZAM=:s WHERE LSZAM=:l AND SZULO_ID=:id").arg(table),
+              {{QStringLiteral("s"), serial}, {QStringLiteral("l"), list}, {QStringLiteral("id"), id}});
+    }
+}
+
+// A random table of three lists: items of every level of the kind (some without level or
+// number), groups, members numbered out of step, members of another list's item, members
+// whose parent is gone or is a member itself. Ids are not in order of entry.
+void fillRandomTable(const QString& table, const QList<QVariant>& levels, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    QList<int> ids;
+    for (int id = 1; id <= 160; ++id)
+        ids << id;
+    std::shuffle(ids.begin(), ids.end(), random);
+    struct Row
+    {
+        int id;
+        int list;
+        QVariant parent;
+    };
+    QList<Row> made;
+    const auto pick = [&](auto&& values) { return values[qsizetype(random.bounded(int(values.size())))]; };
+    for (int id : ids) {
+        Row row{id, 1 + int(random.bounded(3)), 0};
+        const int shape = int(random.bounded(20));
+        if (!made.isEmpty() && shape < 6) {
+            const Row& parent = pick(made);
+            row.parent = parent.id;
+            if (shape > 0)
+                row.list = parent.list;
+        } else if (shape == 6) {
+            row.parent = 500 + id; // its parent is gone
+        } else if (shape == 7) {
+            row.parent = QVariant();
+        }
+        const int serialShape = int(random.bounded(4));
+        const QVariant serial = serialShape == 0   ? QVariant()
+                                : serialShape == 1 ? QVariant(0)
+                                                   : QVariant(1 + int(random.bounded(60)));
+        const QVariant level = random.bounded(12) == 0 ? QVariant() : pick(levels);
+        exec(QStringLiteral("INSERT INTO %1 (LSZAM,IKTSZAM,MJEL,KCIMZETT,KCIMZETT_AZ,SZAMNELKULI,SORSZAM,DB,"
+                            "SZULO_ID,TETEL_ID,CSOPORT_ID) VALUES (:l,:i,:m,'K','000002',1,:s,1,:p,:id,:g)")
+                 .arg(table),
+             {{"l", row.list},
+              {"i", QStringLiteral("I-%1").arg(id)},
+              {"m", level},
+              {"s", serial},
+              {"p", row.parent},
+              {"id", id},
+              {"g", row.parent.toInt() != 0 ? row.parent : QVariant(0)}});
+        made << row;
+    }
+}
+
+QStringList allRows(const QString& table)
+{
+    return rows(QStringLiteral("SELECT * FROM %1 ORDER BY TETEL_ID").arg(table));
+}
 } // namespace
 
 class TestRenumbering : public QObject
@@ -208,6 +287,48 @@ private slots:
         QCOMPARE(dm().MyQuery2.value(0, "IKTSZAM").toString(), QString("a"));
         QCOMPARE(dm().MyQuery2.value(0, "SORSZAM").toInt(), 1);
         QCOMPARE(dm().MyQuery2.value(1, "SORSZAM").toInt(), 2);
+    }
+
+    void sameRowsAsRowByRowRenumbering_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QList<QVariant>>("levels");
+        QTest::addColumn<quint32>("seed");
+        const QList<QVariant> national = {1, 2, 3, 4, 5, 6};
+        for (quint32 seed : {1u, 2u, 3u}) {
+            QTest::addRow("national, seed %u", seed) << 1 << national << seed;
+            QTest::addRow("second kind, seed %u", seed) << 2 << national << seed;
+            QTest::addRow("third kind, seed %u", seed) << 3 << national << seed;
+            QTest::addRow("NATO, seed %u", seed) << 5 << QList<QVariant>{0} << seed;
+        }
+        QTest::addRow("few levels, many ties") << 1 << QList<QVariant>{2, 6} << 99u;
+    }
+    void sameRowsAsRowByRowRenumbering()
+    {
+        QFETCH(int, kind);
+        QFETCH(QList<QVariant>, levels);
+        QFETCH(quint32, seed);
+        const QString table = lists::listKind(kind).itemTable;
+        // The same table twice: renumbered, an item deleted, renumbered again.
+        const auto steps = [&](const std::function<void(int)>& renumberList) {
+            fillRandomTable(table, levels, seed);
+            QStringList stored;
+            for (int list : {1, 2})
+                renumberList(list);
+            stored << allRows(table);
+            const QVariant victim = scalar(
+                QStringLiteral("SELECT MIN(TETEL_ID) FROM %1 WHERE LSZAM=2 AND SZULO_ID=0 AND TETEL_ID>40")
+                    .arg(table));
+            exec(QStringLiteral("DELETE FROM %1 WHERE TETEL_ID=:id").arg(table), {{"id", victim}});
+            renumberList(2);
+            stored << QStringLiteral("--") << allRows(table);
+            resetTables();
+            return stored;
+        };
+        const QStringList expected = steps([&](int list) { renumberRowByRow(table, list); });
+        const QStringList actual = steps([&](int list) { renumber(kind, list); });
+        QVERIFY(expected.size() > 100);
+        QCOMPARE(actual, expected);
     }
 
     void rebuildCompactsIds()
