@@ -27,12 +27,17 @@ void ItemViewModel::reload()
 {
     beginResetModel();
     m_rows.clear();
-    if (m_view.isOpen()) {
-        m_rows.reserve(size_t(m_view.rowCount()));
-        for (int row = 0; row < m_view.rowCount(); ++row)
-            m_rows.push_back(store::displayColumnsOf(m_view, row));
-    }
+    if (m_view.isOpen())
+        m_rows.resize(size_t(m_view.rowCount()));
     endResetModel();
+}
+
+const store::DisplayColumns& ItemViewModel::displayColumns(int row) const
+{
+    std::optional<store::DisplayColumns>& columns = m_rows.at(size_t(row));
+    if (!columns)
+        columns = store::displayColumnsOf(m_view, row);
+    return *columns;
 }
 
 int ItemViewModel::rowCount(const QModelIndex& parent) const
@@ -49,7 +54,7 @@ QVariant ItemViewModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= int(m_rows.size()))
         return {};
-    const store::DisplayColumns& row = m_rows[size_t(index.row())];
+    const store::DisplayColumns& row = displayColumns(index.row());
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
         case SerialColumn:

@@ -3,6 +3,7 @@
 #include "store/DisplayColumns.h"
 
 #include <QAbstractTableModel>
+#include <optional>
 #include <vector>
 
 namespace store {
@@ -11,8 +12,9 @@ class Query;
 
 namespace lists {
 
-// The list grids' view of the shared item query: the five display columns of every
-// row, recomputed whenever the query is opened or closed.
+// The list grids' view of the shared item query: the five display columns of a row,
+// worked out when the row is first asked for and forgotten when the query is opened or
+// closed. A grid asks only for the rows it shows.
 class ItemViewModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -38,7 +40,7 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
-    const store::DisplayColumns& displayColumns(int row) const { return m_rows.at(size_t(row)); }
+    const store::DisplayColumns& displayColumns(int row) const;
     store::Query& view() const { return m_view; }
 
 private:
@@ -46,7 +48,7 @@ private:
 
     store::Query& m_view;
     int m_listener = 0;
-    std::vector<store::DisplayColumns> m_rows;
+    mutable std::vector<std::optional<store::DisplayColumns>> m_rows;
     QString m_classificationTitle = QStringLiteral("Minősítési szint");
 };
 
