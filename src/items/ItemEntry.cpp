@@ -6,6 +6,9 @@
 #include "store/DataModule.h"
 #include "store/SqlError.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace items {
 
 const QString ItemEntry::kInsertFailed = QStringLiteral("Hiba a rekord felvétele közben!");
@@ -24,9 +27,57 @@ QString textOf(const QVariant& value)
 
 ItemEntry::ItemEntry(store::TDM1& dm, const lists::ListKindInfo& kind) : m_dm(dm), m_kind(kind) {}
 
-void ItemEntry::add_items(const Consignment& c, const ListAddressees& addressees,
+std::optional<ItemEntry::Refusal> ItemEntry::refusal(const Consignment& c)
+{
+    const bool numberless = m_kind.hasClassificationChoice && c.mjel == kNumberless;
+    if (!numberless && c.registration.size() > kMaxTextLength)
+        return Refusal{Field::Registration,
+                       QStringLiteral("Az iktatószám legfeljebb %1 karakter lehet!").arg(kMaxTextLength)};
+    if (!numberless) {
+        const QString shortName = lookup_short_name(c.addresseeCode);
+        const QString stored = shortName.isEmpty() ? c.addresseeName.trimmed() : shortName;
+        if (stored.size() > kMaxTextLength || c.addresseeCode.size() > kMaxTextLength)
+            return Refusal{
+                Field::Addressee,
+                QStringLiteral("A címzett neve legfeljebb %1 karakter lehet!").arg(kMaxTextLength)};
+    }
+    const bool onePerPiece =
+        !m_kind.hasClassificationChoice || (c.mjel != kNumberless && c.mjel != kRegistered);
+    if (onePerPiece && c.count > kMaxPieceRows)
+        return Refusal{
+            Field::Count,
+            QStringLiteral("Egy mentéssel legfeljebb %1 darab minősített vagy NATO küldemény vehető fel, "
+                           "mert mindegyik külön sor. Nagyobb mennyiséget több részletben rögzítsen!")
+                .arg(kMaxPieceRows)};
+    if (numberless) {
+        store::Query& q = m_dm.MyQuery3;
+        q.open(QStringLiteral(
+                   "SELECT MAX(SZAMNELKULI) AS SZ, MAX(DB) AS DB FROM %1 WHERE MJEL=:MJEL AND LSZAM=:LSZAM")
+                   .arg(m_kind.entryItemTable),
+               {{QStringLiteral("MJEL"), kNumberless}, {QStringLiteral("LSZAM"), c.listNumber}});
+        const qlonglong stored =
+            std::max(q.value(QStringLiteral("SZ")).toLongLong(), q.value(QStringLiteral("DB")).toLongLong());
+        q.close();
+        if (stored + c.count > std::numeric_limits<int>::max())
+            return Refusal{
+                Field::Count,
+                QStringLiteral("A szám nélküli küldemények száma egy listán legfeljebb %1 lehet; a "
+                               "listán eddig %2 van.")
+                    .arg(std::numeric_limits<int>::max())
+                    .arg(stored)};
+    }
+    return std::nullopt;
+}
+
+void ItemEntry::add_items(const Consignment& entered, const ListAddressees& addressees,
                           app::MessageService& messages)
 {
+    if (const std::optional<Refusal> refused = refusal(entered)) {
+        messages.inform(refused->message);
+        return;
+    }
+    Consignment c = entered;
+    c.addresseeName = c.addresseeName.trimmed();
     const QString shortName = lookup_short_name(c.addresseeCode);
     const QString storedName = shortName.isEmpty() ? c.addresseeName : shortName;
 
@@ -135,7 +186,7 @@ QString ItemEntry::addresseeCode(const QString& name)
 {
     store::Query& q = m_dm.MyQuery3;
     q.open(QStringLiteral("SELECT TKOD FROM SZERVEK WHERE SZERVNEV=:SZERVNEV"),
-           {{QStringLiteral("SZERVNEV"), name}});
+           {{QStringLiteral("SZERVNEV"), name.trimmed()}});
     const QString code = q.isEmpty() ? QStringLiteral("0") : textOf(q.value(QStringLiteral("TKOD")));
     q.close();
     return code;
@@ -154,7 +205,7 @@ bool ItemEntry::takesClassifiedOnly(const QString& name)
 {
     store::Query& q = m_dm.MyQuery3;
     q.open(QStringLiteral("select * from szervek where szervnev=:szervnev"),
-           {{QStringLiteral("szervnev"), name}});
+           {{QStringLiteral("szervnev"), name.trimmed()}});
     const bool classifiedOnly = !q.isEmpty() && q.value(QStringLiteral("minositett")).toInt() == 1;
     q.close();
     return classifiedOnly;

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace app {
 class MessageService;
@@ -43,13 +44,36 @@ public:
     // How the entry dialog reads them from the workspace that opened it, at each save.
     using AddresseeReader = std::function<ListAddressees()>;
 
-    // Stores the consignment's rows, refreshes the item view and writes the list header. An insert that fails
+    // Why a consignment cannot be stored as it stands, and the field to mend.
+    enum class Field
+    {
+        Registration,
+        Addressee,
+        Count,
+    };
+    struct Refusal
+    {
+        Field field;
+        QString message;
+    };
+    // Checks a consignment against what the item table can take, before anything is
+    // written: the lengths of the texts, the number of rows one save makes, and the
+    // number-less total. No value when it can be stored.
+    std::optional<Refusal> refusal(const Consignment& consignment);
+
+    // The most pieces one save stores as rows of their own (a few seconds of writing).
+    static constexpr int kMaxPieceRows = 9999;
+    static constexpr int kMaxTextLength = 255; // IKTSZAM, KCIMZETT, KCIMZETT_AZ
+
+    // Stores the consignment's rows (nothing when refusal() has a reason, which goes to
+    // `messages`), refreshes the item view and writes the list header. An insert that fails
     // is retried once after a rebuild of the item table; a second failure is reported to `messages` and the
     // save goes on.
     void add_items(const Consignment& consignment, const ListAddressees& addressees,
                    app::MessageService& messages);
 
-    // The register code of a name, or "0" for a name the register does not know.
+    // The register code of a name (leading and trailing blanks aside), or "0" for a name
+    // the register does not know.
     QString addresseeCode(const QString& name);
     // The register's short name for a code, or empty text.
     QString lookup_short_name(const QString& code);

@@ -247,6 +247,43 @@ private slots:
         QCOMPARE(storedItems(1), QStringList{"N-5|5|Kiss és Társa Kft.|0|4|1|4"});
     }
 
+    // An entry the item table cannot take is refused with the cursor in the field to mend,
+    // and what was typed stays.
+    void unstorableEntryKeepsTheFields_data()
+    {
+        QTest::addColumn<QString>("addressee");
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("addressee of 300 characters") << QString(300, u'a') << "2"
+                                                     << "Edit4"
+                                                     << "A címzett neve legfeljebb 255 karakter lehet!";
+        QTest::newRow("999,999,999 pieces") << "Kiss és Társa Kft."
+                                            << "999999999"
+                                            << "Edit6"
+                                            << "Egy mentéssel legfeljebb 9999";
+    }
+    void unstorableEntryKeepsTheFields()
+    {
+        QFETCH(QString, addressee);
+        QFETCH(QString, count);
+        QFETCH(QString, field);
+        QFETCH(QString, message);
+        QVERIFY(openEntry(1));
+        type("3");
+        QTRY_COMPARE(focus(), control<QComboBox>(dialog(), "Edit4"));
+        control<QComboBox>(dialog(), "Edit4")->setEditText(addressee);
+        control<QLineEdit>(dialog(), "Edit5")->setText("I-7");
+        control<QLineEdit>(dialog(), "Edit6")->setText(count);
+        QTest::mouseClick(control<QPushButton>(dialog(), "SCButton3"), Qt::LeftButton);
+        QCOMPARE(messages().size(), 1);
+        QVERIFY2(messages().first().startsWith(message), qPrintable(messages().first()));
+        QTRY_COMPARE(focus()->objectName(), field);
+        QVERIFY(storedItems(1).isEmpty());
+        QCOMPARE(control<QComboBox>(dialog(), "Edit4")->currentText(), addressee);
+        QCOMPARE(control<QLineEdit>(dialog(), "Edit6")->text(), count);
+    }
+
     void numberlessPiecesAccumulate()
     {
         QVERIFY(openEntry(3));

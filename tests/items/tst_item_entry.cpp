@@ -88,6 +88,86 @@ private slots:
         QVERIFY(installServices().messages.texts.isEmpty());
     }
 
+    // What the item table cannot take is refused before anything is written: no row, no
+    // rebuild (every id stays), and a message that says what to mend.
+    void unstorableEntryIsRefused_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("mjel");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("iktszam");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("message");
+        const QString longText(300, u'é');
+        const int addressee = int(ItemEntry::Field::Addressee);
+        const int count = int(ItemEntry::Field::Count);
+        QTest::newRow("addressee of 300 characters") << 1 << 3 << 2 << "I-1" << longText << addressee
+                                                     << "A címzett neve legfeljebb 255 karakter lehet!";
+        QTest::newRow("NATO addressee of 300 characters") << 4 << 0 << 1 << "N-1" << longText << addressee
+                                                          << "A címzett neve legfeljebb 255 karakter lehet!";
+        QTest::newRow("registration of 300 characters")
+            << 1 << 5 << 1 << longText << "Külügyminisztérium" << int(ItemEntry::Field::Registration)
+            << "Az iktatószám legfeljebb 255 karakter lehet!";
+        QTest::newRow("999,999,999 classified pieces")
+            << 1 << 3 << 999999999 << "I-1"
+            << "Külügyminisztérium" << count << "Egy mentéssel legfeljebb 9999";
+        QTest::newRow("10,000 NATO pieces")
+            << 5 << 0 << 10000 << "N-1"
+            << "Külügyminisztérium" << count << "Egy mentéssel legfeljebb 9999";
+        QTest::newRow("number-less total beyond the column")
+            << 1 << 6 << 2147483000 << ""
+            << "" << count << "A szám nélküli küldemények száma";
+    }
+    void unstorableEntryIsRefused()
+    {
+        QFETCH(int, kind);
+        QFETCH(int, mjel);
+        QFETCH(int, count);
+        QFETCH(QString, iktszam);
+        QFETCH(QString, name);
+        QFETCH(int, field);
+        QFETCH(QString, message);
+        const QString table = lists::listKind(kind).itemTable;
+        // Ids with gaps and an orphan member: a rebuild would renumber and drop them.
+        exec(QString("INSERT INTO %1 (LSZAM,IKTSZAM,MJEL,SZAMNELKULI,DB,SZULO_ID,TETEL_ID) VALUES "
+                     "(1,'',6,1000,1000,0,4),(1,'A',3,1,1,0,9),(1,'B',3,1,1,99,15)")
+                 .arg(table));
+        const QStringList before = rows(QString("SELECT * FROM %1 ORDER BY TETEL_ID").arg(table));
+        QStringList statements;
+        watchStatements(statements);
+        ItemEntry entry(dm(), lists::listKind(kind));
+        const auto refused = entry.refusal(consignment(1, mjel, count, iktszam, name, "0"));
+        QVERIFY(refused);
+        QCOMPARE(int(refused->field), field);
+        QVERIFY2(refused->message.startsWith(message), qPrintable(refused->message));
+        entry.add_items(consignment(1, mjel, count, iktszam, name, "0"), kAddressed,
+                        installServices().messages);
+        dm().MyConnection1.setStatementFault({});
+        QCOMPARE(installServices().messages.texts, QStringList{refused->message});
+        QCOMPARE(rows(QString("SELECT * FROM %1 ORDER BY TETEL_ID").arg(table)), before);
+        for (const QString& sql : statements)
+            QVERIFY2(sql.startsWith("SELECT", Qt::CaseInsensitive), qPrintable(sql));
+    }
+
+    void largestStorableEntriesAreTaken()
+    {
+        ItemEntry entry(dm(), lists::listKind(1));
+        QVERIFY(!entry.refusal(consignment(1, 3, 9999, QString(255, u'x'), QString(255, u'é'), "0")));
+        QVERIFY(!entry.refusal(consignment(1, 6, 2147483647, "", "", "")));
+        QVERIFY(!entry.refusal(consignment(1, 5, 2147483647, "I-1", "HM", "0")));
+    }
+
+    void addresseeIsTrimmedBeforeTheRegisterLookup()
+    {
+        ItemEntry entry(dm(), lists::listKind(1));
+        QCOMPARE(entry.addresseeCode("  Honvédelmi Minisztérium \t"), QString("100001"));
+        QVERIFY(entry.takesClassifiedOnly(" Belügyminisztérium "));
+        entry.add_items(consignment(3, 3, 1, "I-1", "  Ismeretlen Szerv  ", "0"), kAddressed,
+                        installServices().messages);
+        QCOMPARE(storedItems(1), QStringList{"3|I-1|3|Ismeretlen Szerv|0|1|0|1|0"});
+    }
+
     void numberlessPiecesShareOneRow()
     {
         ItemEntry entry(dm(), lists::listKind(1));

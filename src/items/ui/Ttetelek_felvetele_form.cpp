@@ -612,7 +612,8 @@ void Ttetelek_felvetele_form::saveNational(int level)
     if (level == kNumberless) {
         if (!checkCount())
             return;
-        add_items(listNumber, kNumberless, Edit6->text().toInt(), QString(), QString(), QString());
+        if (!add_items(listNumber, kNumberless, Edit6->text().toInt(), QString(), QString(), QString()))
+            return;
         Edit6->clear();
         SCButton1Click();
         return;
@@ -625,7 +626,8 @@ void Ttetelek_felvetele_form::saveNational(int level)
         return;
     const QString name = Edit4->currentText();
     const QString code = items::ItemEntry(dm(), currentKind()).addresseeCode(name);
-    add_items(listNumber, level, Edit6->text().toInt(), Edit5->text(), name, code);
+    if (!add_items(listNumber, level, Edit6->text().toInt(), Edit5->text(), name, code))
+        return;
     Edit6->clear();
     Edit5->clear();
     Edit4->setCurrentIndex(-1);
@@ -642,7 +644,8 @@ void Ttetelek_felvetele_form::saveNato()
         return;
     const QString name = Edit4->currentText();
     const QString code = items::ItemEntry(dm(), currentKind()).addresseeCode(name);
-    add_items(app::appState().currentListNumber, 0, Edit6->text().toInt(), Edit5->text(), name, code);
+    if (!add_items(app::appState().currentListNumber, 0, Edit6->text().toInt(), Edit5->text(), name, code))
+        return;
     Edit4->setCurrentIndex(-1);
     Edit4->clearEditText();
     Edit5->clear();
@@ -665,7 +668,7 @@ void Ttetelek_felvetele_form::SCButton3Click()
     });
 }
 
-void Ttetelek_felvetele_form::add_items(int listNumber, int mjel, int count, const QString& iktszam,
+bool Ttetelek_felvetele_form::add_items(int listNumber, int mjel, int count, const QString& iktszam,
                                         const QString& name, const QString& code)
 {
     items::ItemEntry::Consignment consignment;
@@ -675,9 +678,27 @@ void Ttetelek_felvetele_form::add_items(int listNumber, int mjel, int count, con
     consignment.registration = iktszam;
     consignment.addresseeName = name;
     consignment.addresseeCode = code;
+    items::ItemEntry entry(dm(), currentKind());
+    if (const auto refused = entry.refusal(consignment)) {
+        // Nothing is stored; the fields keep what was typed, the cursor goes to the one to mend.
+        app::messages().inform(refused->message);
+        switch (refused->field) {
+        case items::ItemEntry::Field::Registration:
+            Edit5->setFocus();
+            break;
+        case items::ItemEntry::Field::Addressee:
+            Edit4->setFocus();
+            break;
+        case items::ItemEntry::Field::Count:
+            Edit6->setFocus();
+            break;
+        }
+        return false;
+    }
     const items::ItemEntry::ListAddressees addressees =
         m_listAddressees ? m_listAddressees() : items::ItemEntry::ListAddressees{};
-    items::ItemEntry(dm(), currentKind()).add_items(consignment, addressees, app::messages());
+    entry.add_items(consignment, addressees, app::messages());
+    return true;
 }
 
 QString Ttetelek_felvetele_form::lookup_short_name(const QString& code)

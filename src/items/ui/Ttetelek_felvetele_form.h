@@ -40,7 +40,9 @@ public:
     void open_for_entry(const items::ItemEntry::AddresseeReader& addressees);
 
     // Stores one save into the list on show and writes its header (see items::ItemEntry).
-    void add_items(int listNumber, int mjel, int count, const QString& iktszam, const QString& name,
+    // Returns false, after a message and with the focus in the field to mend, when the
+    // entry cannot be stored; nothing is written then.
+    bool add_items(int listNumber, int mjel, int count, const QString& iktszam, const QString& name,
                    const QString& code);
     QString lookup_short_name(const QString& code);
 
