@@ -24,7 +24,9 @@ void setPrinted(PastList& list, const QString& digits)
     // The texts carry no zone, so a zone-free moment gives the same digits, and quickly.
     const QDateTime moment(list.printedDate, list.printedTime, Qt::UTC);
     list.printedText = app::dateTimeText(moment);
-    list.printedIso = moment.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    QString iso = digits;
+    iso.insert(12, u':').insert(10, u':').insert(8, u' ').insert(6, u'-').insert(4, u'-');
+    list.printedIso = iso;
 }
 
 } // namespace
