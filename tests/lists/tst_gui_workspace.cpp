@@ -9,6 +9,7 @@
 #include "lists/ListKind.h"
 #include "lists/ListSelection.h"
 #include "lists/ui/ListWorkspace.h"
+#include "lists/ui/Telonezet_form.h"
 #include "store/DataModule.h"
 #include "support/ProgramFolder.h"
 
@@ -486,6 +487,23 @@ private slots:
         control<QPushButton>(w, "SCButton4")->click();
         QCOMPARE(rows("SELECT IKTSZAM, SORSZAM FROM B2 ORDER BY TETEL_ID"), (QStringList{"Q|1"}));
         QCOMPARE(installServices().messages.texts.size(), 1);
+    }
+
+    // F7 previews only with a panel up, and an empty list has nothing to preview.
+    void f7PreviewsOnlyAListWithItems()
+    {
+        ListWorkspace* w = openWorkspace(1);
+        QVERIFY(control<QPushButton>(w, "SCButton11")->isVisible());
+        QVERIFY(press(w, Qt::Key_F7));
+        QVERIFY(!ui::windows().elonezet_form->isVisible());
+        QVERIFY(installServices().messages.texts.isEmpty());
+        control<QPushButton>(w, "SCButton1")->click();
+        QVERIFY(!control<QPushButton>(w, "SCButton11")->isVisible());
+        QVERIFY(press(w, Qt::Key_F7));
+        QVERIFY(!ui::windows().elonezet_form->isVisible());
+        QCOMPARE(installServices().messages.texts,
+                 QStringList{"Nincs tétele a jegyzéknek, nem lehet nyomtatni!"});
+        QCOMPARE(installServices().printers.calls, 0);
     }
 
     void f6OnAnEmptyListAsksNothing()
