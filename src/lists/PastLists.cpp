@@ -128,10 +128,11 @@ bool PastLists::matches(const PastList& list, const QString& text)
 
 PastListsModel::PastListsModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void PastListsModel::setLists(std::vector<PastList> lists)
+void PastListsModel::setLists(std::vector<PastList> lists, const QString& filter)
 {
     beginResetModel();
     m_lists = std::move(lists);
+    m_filter = filter;
     applyFilter();
     endResetModel();
 }

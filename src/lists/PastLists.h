@@ -70,7 +70,8 @@ public:
 
     explicit PastListsModel(QObject* parent = nullptr);
 
-    void setLists(std::vector<PastList> lists);
+    // The lists and the filter over them, in one reset of the views.
+    void setLists(std::vector<PastList> lists, const QString& filter);
     void setFilter(const QString& text);
     const QString& filter() const { return m_filter; }
 

@@ -180,7 +180,7 @@ private slots:
         addHeader(1, 11, "ÁRVÍZTŰRŐ TÜKÖRFÚRÓGÉP Kft.", at(7, 11), 2);
         addHeader(1, 12, "Honvéd Kórház", QDateTime(QDate(2026, 2, 1), QTime(8, 0)), 1);
         lists::PastListsModel model;
-        model.setLists(PastLists::load(dm(), listKind(1)));
+        model.setLists(PastLists::load(dm(), listKind(1)), QString());
         model.setFilter(text);
         QList<int> numbers;
         for (int row = 0; row < model.rowCount(); ++row)
@@ -194,7 +194,7 @@ private slots:
         addHeader(1, 4, "Futár", QVariant(), QVariant());
         addItems(1, 3, {"1:1:1:0", "5:2:4:0"});
         lists::PastListsModel model;
-        model.setLists(PastLists::load(dm(), listKind(1)));
+        model.setLists(PastLists::load(dm(), listKind(1)), QString());
         QStringList texts;
         for (int row = 0; row < model.rowCount(); ++row) {
             QStringList cells;

@@ -170,8 +170,7 @@ void Tkorabbi_listak_form::openForKind(int kind)
         const QSignalBlocker quiet(Edit1);
         Edit1->clear();
     }
-    m_lists->setFilter(QString());
-    reload();
+    reload(QString());
     showLists();
     show();
     raise();
@@ -179,10 +178,10 @@ void Tkorabbi_listak_form::openForKind(int kind)
     Edit1->setFocus();
 }
 
-void Tkorabbi_listak_form::reload()
+void Tkorabbi_listak_form::reload(const QString& filter)
 {
-    ui::guarded([this] {
-        m_lists->setLists(lists::PastLists::load(dm(), lists::listKind(m_kind)));
+    ui::guarded([&] {
+        m_lists->setLists(lists::PastLists::load(dm(), lists::listKind(m_kind)), filter);
         DBGrid1->setColumnWidth(lists::PastListsModel::NumberColumn, 80);
         for (int column = lists::PastListsModel::ClassifiedColumn;
              column <= lists::PastListsModel::TotalColumn; ++column)
@@ -290,7 +289,7 @@ void Tkorabbi_listak_form::listPrinted(int kind, int listNumber)
     if (kind != m_kind || !isVisible())
         return;
     const int shown = m_shownList;
-    reload();
+    reload(m_lists->filter());
     if (shown != 0 && shown == listNumber)
         openList(shown);
 }

@@ -51,7 +51,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void reload();
+    void reload(const QString& filter);
     void openList(int listNumber);
     void showLists();
     void layOut();
