@@ -32,6 +32,24 @@ void insertIntoTemp(store::Query& insert, const store::Query& source, int row, c
     insert.execute();
 }
 
+// While TEMP holds the only complete copy of an item table, it carries this marker row,
+// whose KCIMZETT names the table. A rebuild cut short between emptying the item table
+// and filling it again is thereby recognised at the next start or rebuild.
+constexpr int kMarkerId = -1;
+
+QString markerTable(store::Query& q)
+{
+    q.open(QStringLiteral("SELECT KCIMZETT FROM temp WHERE TETEL_ID=:id"),
+           {{QStringLiteral("id"), kMarkerId}});
+    const QString name = q.isEmpty() ? QString() : q.value(QStringLiteral("KCIMZETT")).toString();
+    q.close();
+    for (int number = 1; number <= kListKindCount; ++number) {
+        if (listKind(number).lowerItemTable == name)
+            return name;
+    }
+    return QString();
+}
+
 } // namespace
 
 Renumbering::Renumbering(store::TDM1& dm, const ListKindInfo& kind) : m_dm(dm), m_kind(kind) {}
@@ -73,28 +91,6 @@ void Renumbering::sorszam_rendezo(int listNumber)
     if (!m_dm.MyQuery2.sql().isEmpty())
         m_dm.MyQuery2.open();
 }
-
-namespace {
-
-// While TEMP holds the only complete copy of an item table, it carries this marker row,
-// whose KCIMZETT names the table. A rebuild cut short between emptying the item table
-// and filling it again is thereby recognised at the next start or rebuild.
-constexpr int kMarkerId = -1;
-
-QString markerTable(store::Query& q)
-{
-    q.open(QStringLiteral("SELECT KCIMZETT FROM temp WHERE TETEL_ID=:id"),
-           {{QStringLiteral("id"), kMarkerId}});
-    const QString name = q.isEmpty() ? QString() : q.value(QStringLiteral("KCIMZETT")).toString();
-    q.close();
-    for (int number = 1; number <= kListKindCount; ++number) {
-        if (listKind(number).lowerItemTable == name)
-            return name;
-    }
-    return QString();
-}
-
-} // namespace
 
 void Renumbering::rebuild_item_table()
 {
