@@ -10,7 +10,7 @@ packages=(
     libzint-dev libfreexl-dev libzip-dev
     fonts-liberation qt6-translations-l10n
     python3-xlwt
-    xvfb xauth poppler-utils zbar-tools
+    xvfb xauth poppler-utils zbar-tools xdotool
     zip unzip
 )
 
