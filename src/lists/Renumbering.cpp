@@ -5,6 +5,7 @@
 #include "store/SqlError.h"
 
 #include <QHash>
+#include <QSet>
 #include <optional>
 
 namespace lists {
@@ -113,7 +114,9 @@ void Renumbering::rebuild_item_table()
     store::Query& scratch = m_dm.MyQuery1;
     scratch.execute(QStringLiteral("truncate table temp"));
     store::Query& members = m_dm.myQuery8;
+    QSet<qlonglong> copied;
     for (int row = 0; row < topLevel.rowCount(); ++row) {
+        copied.insert(topLevel.value(row, QStringLiteral("TETEL_ID")).toLongLong());
         members.close();
         members.clearSql();
         members.addLine(QStringLiteral("select * from ") + table);
@@ -126,8 +129,19 @@ void Renumbering::rebuild_item_table()
             continue;
         scratch.open(QStringLiteral("SELECT LAST_INSERT_ID() as id"));
         const QVariant newParentId = scratch.value(QStringLiteral("id"));
-        for (int member = 0; member < members.rowCount(); ++member)
+        for (int member = 0; member < members.rowCount(); ++member) {
+            copied.insert(members.value(member, QStringLiteral("TETEL_ID")).toLongLong());
             insertIntoTemp(scratch, members, member, newParentId);
+        }
+    }
+    // Rows that are neither a top-level item nor the member of one (their parent is gone,
+    // or is a member itself) are kept as top-level items of their list: a consignment
+    // recorded once is never dropped by a rebuild.
+    members.close();
+    members.open(QStringLiteral("select * from ") + table + QStringLiteral(" order by tetel_id"));
+    for (int row = 0; row < members.rowCount(); ++row) {
+        if (!copied.contains(members.value(row, QStringLiteral("TETEL_ID")).toLongLong()))
+            insertIntoTemp(scratch, members, row, qlonglong(0));
     }
     members.close();
     topLevel.close();

@@ -72,8 +72,9 @@ void addRebuildExample(const QString& table)
     addExplicit(table, 30, 2, 99, "orphan", 6);
 }
 
+// The orphan is kept, as a top-level item after the others.
 const QStringList kRebuiltExample = {
-    "1|A|0|0|3", "2|B|0|0|7", "3|B1|2|4|20", "4|B2|2|5|21", "5|C|0|0|12",
+    "1|A|0|0|3", "2|B|0|0|7", "3|B1|2|4|20", "4|B2|2|5|21", "5|C|0|0|12", "6|orphan|0|6|30",
 };
 
 QStringList rebuiltRows(const QString& table)
@@ -337,7 +338,7 @@ private slots:
         rebuild(1);
         QCOMPARE(rebuiltRows("B2"), kRebuiltExample);
         // The item table's numbering restarted with the rebuild.
-        QCOMPARE(addItem("B2", 1, 2, "new"), 6);
+        QCOMPARE(addItem("B2", 1, 2, "new"), 7);
     }
 
     void rebuildWithoutTopLevelItemsChangesNothing()
