@@ -41,7 +41,7 @@ void startServer()
     };
     static const char* groups[] = {"dispora_embedded", nullptr};
     if (mysql_library_init(int(std::size(args)), const_cast<char**>(args), const_cast<char**>(groups)) != 0)
-        throw SqlError(QStringLiteral("Az beágyazott adatbázis-kiszolgáló nem indult el."));
+        throw SqlError(QStringLiteral("A beágyazott adatbázis-kiszolgáló nem indult el."));
     g_serverStarted = true;
 }
 

@@ -24,6 +24,10 @@ public:
     void close();
     bool isOpen() const { return m_fd >= 0; }
 
+    // Whether another open of the lock file holds it now (a copy of the program under
+    // another logon). False when the file is missing or free.
+    static bool heldElsewhere(const QString& path);
+
 private:
     QString m_path;
     int m_fd = -1;

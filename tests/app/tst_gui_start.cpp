@@ -6,6 +6,7 @@
 #include "app/ui/Tny_form.h"
 #include "app/ui/Windows.h"
 #include "store/DataModule.h"
+#include "store/FolderLock.h"
 #include "support/ProgramFolder.h"
 
 #include <QApplication>
@@ -266,6 +267,36 @@ private slots:
         QVERIFY(!dm().MyConnection1.isOpen());
         QVERIFY(waitForHandOver());
         QVERIFY(restoredBeforeOpen);
+    }
+
+    void restoreWaitsWhileAnotherLogonHoldsTheFolder()
+    {
+        exec("insert into frissites (frissites) values (1)");
+        const QString archive = programFolder() + "adatbazis_mentes/adatok_20121016140534.zip";
+        QDir().mkpath(programFolder() + "adatbazis_mentes");
+        admin::writeZip(archive, {{"szervek_temp.MYD", QByteArray("not what the table holds")}});
+        QFile request(programFolder() + "import.txt");
+        QVERIFY(request.open(QIODevice::WriteOnly));
+        request.write(archive.toUtf8() + "\r\n");
+        request.close();
+        const QByteArray before = [&] {
+            QFile file(programFolder() + "data/kovenda/szervek_temp.MYD");
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable");
+        }();
+
+        dm().ADOConnection2.close();
+        store::FolderLock otherLogon;
+        otherLogon.setFileName(programFolder() + "used.uld");
+        otherLogon.open();
+        start();
+        QCOMPARE(opening()->restoreOutcome(), admin::PendingRestore::Outcome::NoRequest);
+        QVERIFY(waitForHandOver());
+        otherLogon.close();
+        QVERIFY(QFile::exists(programFolder() + "import.txt"));
+        QFile after(programFolder() + "data/kovenda/szervek_temp.MYD");
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), before);
+        QFile::remove(programFolder() + "import.txt");
     }
 
     void requestNamingAMissingArchiveStays()

@@ -10,6 +10,7 @@
 #include "app/StartSequence.h"
 #include "app/StoredSettings.h"
 #include "store/DataModule.h"
+#include "store/FolderLock.h"
 #include "store/LegacyMigration.h"
 
 #include <QApplication>
@@ -92,7 +93,11 @@ void Tny_form::FormCreate(const QString& programFolder)
 
     // A restore requested in the last run is applied before the store is opened.
     admin::PendingRestore restore(folder, app::clock().now());
-    m_restore = restore.apply();
+    // A copy of another logon works on these table files now: it is left alone, and the
+    // start tells this copy that the folder is in use.
+    const bool inUse = !store::TDM1::instance().ADOConnection2.isOpen() &&
+                       store::FolderLock::heldElsewhere(folder + QStringLiteral("used.uld"));
+    m_restore = inUse ? admin::PendingRestore::Outcome::NoRequest : restore.apply();
     if (m_restore == admin::PendingRestore::Outcome::Applied)
         QApplication::processEvents();
     // The request stays for the next start; the operator hears once per start why it failed.
