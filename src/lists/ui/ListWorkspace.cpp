@@ -28,7 +28,6 @@
 #include <QScreen>
 #include <QTableView>
 #include <QTimer>
-#include <QWindowStateChangeEvent>
 
 namespace {
 
@@ -625,27 +624,7 @@ void ListWorkspace::closeEvent(QCloseEvent* event)
 void ListWorkspace::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange || !lists::listKind(m_kind).minimiseHidesApplication ||
-        !isVisible())
-        return;
-    const auto* change = static_cast<QWindowStateChangeEvent*>(event);
-    const bool wasMinimised = change->oldState() & Qt::WindowMinimized;
-    if (isMinimized() && !wasMinimised) {
-        // Minimising this window takes the whole program off the screen with it.
-        m_minimisedWithMe.clear();
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            const Qt::WindowType type = window->windowType();
-            if (window == this || !window->isVisible() || window->isMinimized() ||
-                (type != Qt::Window && type != Qt::Dialog))
-                continue;
-            m_minimisedWithMe << window;
-            window->showMinimized();
-        }
-    } else if (!isMinimized() && wasMinimised) {
-        for (const QPointer<QWidget>& window : std::as_const(m_minimisedWithMe)) {
-            if (window)
-                window->showNormal();
-        }
-        m_minimisedWithMe.clear();
-    }
+    // Minimising this window takes the whole program off the screen with it.
+    if (lists::listKind(m_kind).minimiseHidesApplication)
+        m_minimise.follow(this, event);
 }

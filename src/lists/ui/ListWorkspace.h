@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ui/MinimiseTogether.h"
 #include "items/ItemEntry.h"
 #include "lists/ListPrinting.h"
 
@@ -152,6 +153,6 @@ private:
     int m_kind;
     Panel m_active;
     Panel m_previous;
-    QList<QPointer<QWidget>> m_minimisedWithMe;
+    ui::MinimiseTogether m_minimise;
     QPointer<QWidget> m_entryWindow;
 };
