@@ -14,10 +14,10 @@ namespace {
 // {"date": "yyyy-mm-dd hh:mm:ss"} or null.
 const char* const kWriter = R"(
 import datetime, json, sys, xlwt
-spec = json.load(sys.stdin)
+content = json.load(sys.stdin)
 book = xlwt.Workbook(encoding='utf-8')
 moment_style = xlwt.easyxf(num_format_str='yyyy.mm.dd. hh:mm:ss')
-for s, rows in enumerate(spec['sheets']):
+for s, rows in enumerate(content['sheets']):
     sheet = book.add_sheet('Munka%d' % (s + 1))
     for r, row in enumerate(rows):
         for c, cell in enumerate(row):
@@ -27,7 +27,7 @@ for s, rows in enumerate(spec['sheets']):
                 sheet.write(r, c, datetime.datetime.strptime(cell['date'], '%Y-%m-%d %H:%M:%S'), moment_style)
             else:
                 sheet.write(r, c, cell)
-book.save(spec['path'])
+book.save(content['path'])
 )";
 
 QJsonValue jsonCell(const QVariant& cell)
