@@ -2,11 +2,9 @@
 #include "lists/ListKind.h"
 #include "lists/ListPrinting.h"
 #include "store/DataModule.h"
+#include "support/PdfTools.h"
 #include "support/ProgramFolder.h"
 
-#include <QProcess>
-#include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,34 +18,15 @@ store::TDM1& dm()
     return store::TDM1::instance();
 }
 
-QString run(const QString& tool, const QStringList& arguments)
-{
-    const QString path = QStandardPaths::findExecutable(tool);
-    if (path.isEmpty())
-        qFatal("%s is missing: install poppler-utils and zbar-tools", qPrintable(tool));
-    QProcess process;
-    process.start(path, arguments);
-    if (!process.waitForFinished(60000))
-        qFatal("%s did not finish", qPrintable(tool));
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
+// The saved PDF is compared with the print jobs page by page, with the layout kept.
 QString pageText(const QString& pdf, int page)
 {
-    return run("pdftotext", {"-layout", "-f", QString::number(page), "-l", QString::number(page), pdf, "-"});
-}
-
-int pageCount(const QString& pdf)
-{
-    const QRegularExpressionMatch m = QRegularExpression("Pages:\\s+(\\d+)").match(run("pdfinfo", {pdf}));
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
+    return pdfPageText(pdf, page, true);
 }
 
 QString barcodeOn(const QString& pdf, int page, const QString& stem)
 {
-    run("pdftoppm", {"-r", "300", "-f", QString::number(page), "-l", QString::number(page), "-singlefile",
-                     "-png", pdf, stem});
-    return run("zbarimg", {"--quiet", stem + ".png"});
+    return readBarcodes(renderPdfPage(pdf, page, 300, stem));
 }
 
 // A printed list of `count` items with a long addressee and a group member.
@@ -117,8 +96,8 @@ private slots:
         const auto& jobs = services->printers.jobs;
         QCOMPARE(int(jobs.size()), 2);
         const int perCopy = jobs[0].pageCount;
-        QCOMPARE(pageCount(jobs[0].pdfPath), perCopy);
-        QCOMPARE(pageCount(pdf), 2 * perCopy);
+        QCOMPARE(pdfPageCount(jobs[0].pdfPath), perCopy);
+        QCOMPARE(pdfPageCount(pdf), 2 * perCopy);
         for (int page = 1; page <= 2 * perCopy; ++page) {
             const auto& job = jobs[size_t((page - 1) / perCopy)];
             const QString saved = pageText(pdf, page);

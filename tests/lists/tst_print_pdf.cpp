@@ -2,12 +2,12 @@
 #include "lists/ListKind.h"
 #include "lists/ListPrinting.h"
 #include "store/DataModule.h"
+#include "support/PdfTools.h"
 #include "support/ProgramFolder.h"
 
 #include <QDir>
 #include <QImage>
-#include <QProcess>
-#include <QStandardPaths>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,32 +19,6 @@ namespace {
 store::TDM1& dm()
 {
     return store::TDM1::instance();
-}
-
-// Runs one of the poppler or zbar tools and returns what it wrote.
-QString run(const QString& tool, const QStringList& arguments)
-{
-    const QString path = QStandardPaths::findExecutable(tool);
-    if (path.isEmpty())
-        qFatal("%s is missing: install poppler-utils and zbar-tools", qPrintable(tool));
-    QProcess process;
-    process.start(path, arguments);
-    if (!process.waitForFinished(60000))
-        qFatal("%s did not finish", qPrintable(tool));
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-QString pageText(const QString& pdf, int page)
-{
-    return run("pdftotext", {"-f", QString::number(page), "-l", QString::number(page), pdf, "-"});
-}
-
-// The page as an image of the given resolution.
-QString renderPage(const QString& pdf, int page, int dpi, const QString& stem)
-{
-    run("pdftoppm", {"-r", QString::number(dpi), "-f", QString::number(page), "-l", QString::number(page),
-                     "-singlefile", "-png", pdf, stem});
-    return stem + ".png";
 }
 
 // A list of `count` items of the kind, printed in two copies.
@@ -117,12 +91,12 @@ private slots:
         const QStringList labels = {"1.sz. pédány", "2.sz. pédány"};
         for (int copy = 0; copy < 2; ++copy) {
             const QString pdf = jobs[size_t(copy)].pdfPath;
-            const QString info = run("pdfinfo", {pdf});
+            const QString info = runTool("pdfinfo", {pdf});
             QVERIFY2(info.contains(QRegularExpression("Pages:\\s+2\\n")), qPrintable(info));
             QVERIFY2(info.contains("(A4)"), qPrintable(info));
             QVERIFY2(info.contains(QRegularExpression("Title:\\s+Kovenda\\n")), qPrintable(info));
             for (int page = 1; page <= 2; ++page) {
-                const QString text = pageText(pdf, page);
+                const QString text = pdfPageText(pdf, page);
                 for (const QString& expected :
                      {QStringLiteral("B-2 Futárjegyzék"), QStringLiteral("Listaszám:"),
                       QStringLiteral("Oldalszám:"), QStringLiteral("%1/2").arg(page), labels[copy],
@@ -137,13 +111,13 @@ private slots:
                 QCOMPARE(text.contains("Összesen:"), page == 2);
                 QCOMPARE(text.contains("(prog.verzió: 2.1.3)"), page == 2);
             }
-            const QString last = pageText(pdf, 2);
+            const QString last = pdfPageText(pdf, 2);
             // The text extraction does not keep runs of blanks.
             QVERIFY2(last.contains(
                          QRegularExpression("Minősített: 28 db,\\s+Nyilvántartott: 14 db,\\s+Sima: 4 db\\.")),
                      qPrintable(last));
             QVERIFY(last.contains("Összesen: 46 db küldemény."));
-            QVERIFY(pageText(pdf, 1).contains("Korlátozott terjesztésű"));
+            QVERIFY(pdfPageText(pdf, 1).contains("Korlátozott terjesztésű"));
         }
     }
 
@@ -163,8 +137,8 @@ private slots:
         printSample(kind, 7, items);
         const QString pdf = services->printers.jobs.at(1).pdfPath;
         const QString stem = images.filePath(QStringLiteral("kind%1").arg(kind));
-        const QString png = renderPage(pdf, 1, 300, stem);
-        QCOMPARE(run("zbarimg", {"--quiet", png}), "CODE-128:" + value + "\n");
+        const QString png = renderPdfPage(pdf, 1, 300, stem);
+        QCOMPARE(readBarcodes(png), "CODE-128:" + value + "\n");
 
         // The symbol starts 2.1 mm inside the left margin, 1.1 mm below the top margin.
         const QImage image(png);
@@ -187,7 +161,7 @@ private slots:
         if (!shots.isEmpty()) {
             QDir().mkpath(shots);
             const QString name = kind == 1 ? QStringLiteral("print_b2") : QStringLiteral("print_bzs3nato");
-            run("pdftoppm", {"-r", "100", "-png", pdf, shots + "/" + name});
+            runTool("pdftoppm", {"-r", "100", "-png", pdf, shots + "/" + name});
         }
     }
 };
