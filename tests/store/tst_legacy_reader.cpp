@@ -1,6 +1,7 @@
 #include "store/FirebirdRestore.h"
 #include "store/FirebirdSource.h"
 #include "store/LegacyFixture.h"
+#include "support/ProgramFolder.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -8,6 +9,8 @@
 #include <QSqlDatabase>
 #include <QTemporaryDir>
 #include <QTest>
+
+using testsupport::rowsOf;
 
 namespace {
 
@@ -17,25 +20,6 @@ QByteArray digest(const QString& file)
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
-}
-
-// One row of a result with the column names, values as text ("NULL" for null).
-QStringList rowsOf(const store::ResultSet& set)
-{
-    QStringList out;
-    for (const auto& row : set.rows) {
-        QStringList values;
-        for (const QVariant& v : row) {
-            if (v.isNull())
-                values << QStringLiteral("NULL");
-            else if (v.typeId() == QMetaType::QDateTime)
-                values << v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-            else
-                values << v.toString();
-        }
-        out << values.join(u'|');
-    }
-    return out;
 }
 
 QStringList columnsOf(const std::vector<store::ResultColumn>& columns)

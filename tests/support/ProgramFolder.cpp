@@ -118,14 +118,10 @@ QVariant scalar(const QString& sql, const std::vector<std::pair<QString, QVarian
     return result->rows[0][0];
 }
 
-QStringList rows(const QString& sql, const std::vector<std::pair<QString, QVariant>>& parameters)
+QStringList rowsOf(const store::ResultSet& set)
 {
-    programFolder();
     QStringList out;
-    auto result = store::TDM1::instance().MyConnection1.run(sql, toParameters(parameters));
-    if (!result)
-        return out;
-    for (const auto& row : result->rows) {
+    for (const auto& row : set.rows) {
         QStringList values;
         for (const QVariant& v : row) {
             if (v.isNull())
@@ -138,6 +134,13 @@ QStringList rows(const QString& sql, const std::vector<std::pair<QString, QVaria
         out << values.join(u'|');
     }
     return out;
+}
+
+QStringList rows(const QString& sql, const std::vector<std::pair<QString, QVariant>>& parameters)
+{
+    programFolder();
+    auto result = store::TDM1::instance().MyConnection1.run(sql, toParameters(parameters));
+    return result ? rowsOf(*result) : QStringList();
 }
 
 void RecordingMessages::inform(const QString& text)

@@ -1,14 +1,15 @@
 #pragma once
 
 #include "app/Services.h"
+#include "store/Connection.h"
 
 #include <QDateTime>
 #include <QMarginsF>
+#include <QObject>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QString>
 #include <QStringList>
-#include <QObject>
 #include <functional>
 #include <stdexcept>
 
@@ -38,6 +39,8 @@ void exec(const QString& sql, const std::vector<std::pair<QString, QVariant>>& p
 QVariant scalar(const QString& sql, const std::vector<std::pair<QString, QVariant>>& parameters = {});
 // Every row of a query, its values joined with '|' (null as "NULL").
 QStringList rows(const QString& sql, const std::vector<std::pair<QString, QVariant>>& parameters = {});
+// The rows of a result the same way.
+QStringList rowsOf(const store::ResultSet& set);
 
 // Message boxes that record their texts instead of showing a window.
 class RecordingMessages : public app::MessageService
@@ -92,7 +95,8 @@ class ScriptedFileDialogs : public app::FileDialogService
 {
 public:
     QString openFileName(const QString& filter, const QString& startFolder) override;
-    QString saveFileName(const QString& filter, const QString& startFolder, const QString& proposedName) override;
+    QString saveFileName(const QString& filter, const QString& startFolder,
+                         const QString& proposedName) override;
 
     QStringList next; // answers, first one first
     struct Call
