@@ -9,6 +9,8 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QStringList>
+#include <QTextStream>
+#include <algorithm>
 #include <condition_variable>
 #include <cstring>
 #include <functional>
@@ -23,6 +25,10 @@ struct Statement
 {
     QString sql;
     std::vector<store::Parameter> parameters;
+    // Milliseconds from this statement's start to the next one's (or the end of the
+    // recording): the statement and the program's own work after it.
+    double programMs = 0;
+    double engineMs = 0;
 };
 
 // Records the statements the program's connection runs while it is in scope.
@@ -31,7 +37,9 @@ class Recorder
 public:
     explicit Recorder(store::Connection& connection) : m_connection(connection)
     {
+        m_timer.start();
         m_connection.setStatementObserver([this](const QString& sql, const std::vector<store::Parameter>& p) {
+            stamp();
             m_statements.push_back({sql, p});
         });
     }
@@ -39,12 +47,61 @@ public:
     Recorder(const Recorder&) = delete;
     Recorder& operator=(const Recorder&) = delete;
 
-    std::vector<Statement> take() { return std::move(m_statements); }
+    std::vector<Statement> take()
+    {
+        stamp();
+        return std::move(m_statements);
+    }
 
 private:
+    void stamp()
+    {
+        const double now = double(m_timer.nsecsElapsed()) / 1e6;
+        if (!m_statements.empty())
+            m_statements.back().programMs = now - m_last;
+        m_last = now;
+    }
+
     store::Connection& m_connection;
     std::vector<Statement> m_statements;
+    QElapsedTimer m_timer;
+    double m_last = 0;
 };
+
+// Prints the statements that took longest, grouped by text: how often each ran, the
+// program's time and the engine's.
+inline void printBreakdown(QTextStream& out, const char* what, const std::vector<Statement>& statements,
+                           int shown = 6)
+{
+    struct Group
+    {
+        QString sql;
+        int count = 0;
+        double program = 0, engine = 0;
+    };
+    std::vector<Group> groups;
+    for (const Statement& s : statements) {
+        auto it = std::find_if(groups.begin(), groups.end(), [&](const Group& g) { return g.sql == s.sql; });
+        if (it == groups.end())
+            it = groups.insert(groups.end(), Group{s.sql});
+        ++it->count;
+        it->program += s.programMs;
+        it->engine += s.engineMs;
+    }
+    std::sort(groups.begin(), groups.end(),
+              [](const Group& a, const Group& b) { return a.program > b.program; });
+    out << "    " << what << ":\n";
+    for (size_t i = 0; i < groups.size() && int(i) < shown; ++i) {
+        QString text = groups[i].sql.simplified();
+        if (text.size() > 90)
+            text = text.left(87) + QStringLiteral("...");
+        out << QStringLiteral("      %1x %2 %3  %4\n")
+                   .arg(groups[i].count, 4)
+                   .arg(groups[i].program, 7, 'f', 1)
+                   .arg(groups[i].engine, 7, 'f', 1)
+                   .arg(text);
+    }
+}
 
 class RawEngine
 {
@@ -68,15 +125,18 @@ public:
     RawEngine& operator=(const RawEngine&) = delete;
 
     // Runs the statements in order, reading every row of every result; milliseconds on the
-    // engine's thread.
-    double run(const std::vector<Statement>& statements)
+    // engine's thread. Each statement's own time goes into its engineMs.
+    double run(std::vector<Statement>& statements)
     {
         double elapsed = 0;
         call([&] {
             QElapsedTimer timer;
             timer.start();
-            for (const Statement& s : statements)
+            for (Statement& s : statements) {
+                const qint64 start = timer.nsecsElapsed();
                 runOne(s);
+                s.engineMs = double(timer.nsecsElapsed() - start) / 1e6;
+            }
             elapsed = double(timer.nsecsElapsed()) / 1e6;
         });
         return elapsed;

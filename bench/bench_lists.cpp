@@ -94,6 +94,8 @@ int main(int argc, char** argv)
     // The grids' model follows the item view, so its display columns are part of every open.
     lists::ItemViewModel model(dm.MyQuery2);
     bench::RawEngine raw;
+    // With --statements, the last run of each size also lists its costliest statements.
+    const bool breakdown = app.arguments().contains(QStringLiteral("--statements"));
 
     QTextStream out(stdout);
     out << "List operations, median of the runs, milliseconds: program, raw engine, ratio (max program)\n";
@@ -157,6 +159,13 @@ int main(int argc, char** argv)
             figures.rawOpen << raw.run(opening);
             figures.rawSave << raw.run(saving);
             figures.rawRemove << raw.run(removing);
+            if (breakdown && run == runs - 1) {
+                out << "  statements of the last run at " << items
+                    << " items: times run, program ms, engine ms, text\n";
+                bench::printBreakdown(out, "open", opening);
+                bench::printBreakdown(out, "save", saving);
+                bench::printBreakdown(out, "delete", removing);
+            }
         }
 
         out << "List of " << items << " items (" << dm.MyQuery2.rowCount() << " rows shown), " << runs

@@ -99,26 +99,26 @@ void ItemEntry::add_items(const Consignment& entered, const ListAddressees& addr
                  {QStringLiteral("MJEL"), kNumberless}});
             m_viewStale = true;
         } else {
-            insertRow(c.listNumber, c.registration, kNumberless, storedName, c.addresseeCode, c.count,
-                      c.count, messages);
+            insertRows(c.listNumber, c.registration, kNumberless, storedName, c.addresseeCode, c.count,
+                       c.count, 1, messages);
         }
     } else if (m_kind.hasClassificationChoice && c.mjel == kRegistered) {
-        insertRow(c.listNumber, c.registration, kRegistered, storedName, c.addresseeCode, c.count, c.count,
-                  messages);
+        insertRows(c.listNumber, c.registration, kRegistered, storedName, c.addresseeCode, c.count, c.count,
+                   1, messages);
     } else {
         // Each classified piece is a line of its own; NATO rows carry no number-less count.
         const int szamnelkuli = m_kind.hasClassificationChoice ? c.count : 0;
         const int mjel = m_kind.hasClassificationChoice ? c.mjel : 0;
-        for (int piece = 0; piece < c.count; ++piece)
-            insertRow(c.listNumber, c.registration, mjel, storedName, c.addresseeCode, szamnelkuli, 1,
-                      messages);
+        insertRows(c.listNumber, c.registration, mjel, storedName, c.addresseeCode, szamnelkuli, 1, c.count,
+                   messages);
     }
     refreshItemView();
     writeListHeader(c.listNumber, addressees);
 }
 
-void ItemEntry::insertRow(int listNumber, const QString& iktszam, int mjel, const QString& kcimzett,
-                          const QString& kcimzettAz, int szamnelkuli, int db, app::MessageService& messages)
+void ItemEntry::insertRows(int listNumber, const QString& iktszam, int mjel, const QString& kcimzett,
+                           const QString& kcimzettAz, int szamnelkuli, int db, int rows,
+                           app::MessageService& messages)
 {
     const QString sql =
         QStringLiteral("INSERT INTO %1 (LSZAM,IKTSZAM,MJEL,KCIMZETT,KCIMZETT_AZ,SZAMNELKULI,SORSZAM,DB) "
@@ -133,20 +133,37 @@ void ItemEntry::insertRow(int listNumber, const QString& iktszam, int mjel, cons
                                                   {QStringLiteral("SORSZAM"), 0},
                                                   {QStringLiteral("DB"), db}};
     store::Query& q = m_dm.MyQuery3;
+    q.close();
+    store::Connection& connection = m_dm.MyConnection1;
     // The item view is reread once the rows are in, or before a message shows it.
     m_viewStale = true;
-    try {
-        q.execute(sql, values);
-        return;
-    } catch (const store::SqlError&) {
+    int stored = 0;
+    while (stored < rows) {
+        // The pieces go to the server in one hand-off, up to the first that fails; the
+        // rebuild and the message for that one run here, between windows, and then the
+        // rest of the pieces follow.
+        bool failed = false;
+        connection.batch([&] {
+            for (; stored < rows; ++stored) {
+                try {
+                    connection.run(sql, values);
+                } catch (const store::SqlError&) {
+                    failed = true;
+                    return;
+                }
+            }
+        });
+        if (!failed)
+            return;
         // A damaged item table is the usual cause; rewriting it often cures the insert.
-    }
-    lists::Renumbering(m_dm, m_kind).rebuild_item_table();
-    try {
-        q.execute(sql, values);
-    } catch (const store::SqlError&) {
-        refreshItemView();
-        messages.inform(kInsertFailed);
+        lists::Renumbering(m_dm, m_kind).rebuild_item_table();
+        try {
+            q.execute(sql, values);
+        } catch (const store::SqlError&) {
+            refreshItemView();
+            messages.inform(kInsertFailed);
+        }
+        ++stored;
     }
 }
 

@@ -83,9 +83,10 @@ public:
     static const QString kInsertFailed;
 
 private:
-    // One guarded insert of a row with serial 0; the renumbering gives it its place.
-    void insertRow(int listNumber, const QString& iktszam, int mjel, const QString& kcimzett,
-                   const QString& kcimzettAz, int szamnelkuli, int db, app::MessageService& messages);
+    // `rows` guarded inserts of the same row with serial 0; the renumbering gives each its place.
+    void insertRows(int listNumber, const QString& iktszam, int mjel, const QString& kcimzett,
+                    const QString& kcimzettAz, int szamnelkuli, int db, int rows,
+                    app::MessageService& messages);
     void writeListHeader(int listNumber, const ListAddressees& addressees);
     void refreshItemView();
 

@@ -4,7 +4,6 @@
 #include "store/DataModule.h"
 #include "store/SqlError.h"
 
-#include <QHash>
 #include <QSet>
 #include <optional>
 
@@ -58,37 +57,35 @@ Renumbering::Renumbering(store::TDM1& dm, const ListKindInfo& kind) : m_dm(dm), 
 void Renumbering::sorszam_rendezo(int listNumber)
 {
     const QString& table = m_kind.lowerItemTable;
-    store::Query& topLevel = m_dm.MyQuery5;
-    topLevel.open(QStringLiteral("SELECT TETEL_ID FROM ") + table +
-                      QStringLiteral(" WHERE LSZAM=:LSZAM AND SZULO_ID=0 ORDER BY MJEL,tetel_id LIMIT 1"),
-                  {{QStringLiteral("LSZAM"), listNumber}});
-    const bool hasItems = !topLevel.isEmpty();
-    topLevel.close();
+    // Whether the list has any top-level item; the first one found will do, in no order.
+    const QString anyItem = QStringLiteral("SELECT TETEL_ID FROM ") + table +
+                            QStringLiteral(" WHERE LSZAM=:LSZAM AND SZULO_ID=0 LIMIT 1");
+    // Top-level items are numbered from 1 by level, then by order of entry: the update
+    // visits them in that order and counts. Members carry their parent's number. Rows
+    // whose number stays are not written. One statement each instead of two per item: on
+    // a long list a save moves thousands of numbers.
+    const QString setOwn =
+        QStringLiteral("UPDATE ") + table +
+        QStringLiteral(" SET SORSZAM=(@sorszam:=@sorszam+1) WHERE LSZAM=:LSZAM AND SZULO_ID=0"
+                       " ORDER BY MJEL, TETEL_ID");
+    const QString setMembers =
+        QStringLiteral("UPDATE ") + table + QStringLiteral(" m JOIN ") + table +
+        QStringLiteral(" p ON p.TETEL_ID=m.SZULO_ID SET m.SORSZAM=p.SORSZAM"
+                       " WHERE m.LSZAM=:LSZAM AND m.SZULO_ID<>0 AND p.LSZAM=:LSZAM AND p.SZULO_ID=0"
+                       " AND NOT (m.SORSZAM <=> p.SORSZAM)");
     m_dm.MyQuery2.close();
-    if (hasItems) {
-        // Top-level items are numbered from 1 by level, then by order of entry: the update
-        // visits them in that order and counts. Members carry their parent's number. Rows
-        // whose number stays are not written. One statement each instead of one per row:
-        // on a long list a save moves thousands of numbers.
-        const QString setOwn =
-            QStringLiteral("UPDATE ") + table +
-            QStringLiteral(" SET SORSZAM=(@sorszam:=@sorszam+1) WHERE LSZAM=:LSZAM AND SZULO_ID=0"
-                           " ORDER BY MJEL, TETEL_ID");
-        const QString setMembers =
-            QStringLiteral("UPDATE ") + table + QStringLiteral(" m JOIN ") + table +
-            QStringLiteral(" p ON p.TETEL_ID=m.SZULO_ID SET m.SORSZAM=p.SORSZAM"
-                           " WHERE m.LSZAM=:LSZAM AND m.SZULO_ID<>0 AND p.LSZAM=:LSZAM AND p.SZULO_ID=0"
-                           " AND NOT (m.SORSZAM <=> p.SORSZAM)");
-        m_dm.MyQuery1.close();
-        store::Connection& connection = m_dm.MyConnection1;
-        const std::vector<store::Parameter> list = {{QStringLiteral("LSZAM"), listNumber}};
-        connection.batch([&] {
-            connection.run(QStringLiteral("SET @sorszam:=0"), {});
-            connection.run(setOwn, list);
-            connection.run(setMembers, list);
-        });
-    }
-    m_dm.MyQuery2.close();
+    m_dm.MyQuery1.close();
+    store::Connection& connection = m_dm.MyConnection1;
+    const std::vector<store::Parameter> list = {{QStringLiteral("LSZAM"), listNumber}};
+    // The whole renumbering is one hand-off to the server.
+    connection.batch([&] {
+        const std::optional<store::ResultSet> found = connection.run(anyItem, list);
+        if (!found || found->rows.empty())
+            return;
+        connection.run(QStringLiteral("SET @sorszam:=0"), {});
+        connection.run(setOwn, list);
+        connection.run(setMembers, list);
+    });
     if (!m_dm.MyQuery2.sql().isEmpty())
         m_dm.MyQuery2.open();
 }

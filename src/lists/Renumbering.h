@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QHash>
 #include <QString>
 
 namespace store {
@@ -33,7 +32,6 @@ public:
     static bool restoreInterruptedRebuild(store::TDM1& dm);
 
 private:
-    QHash<qlonglong, qlonglong> membersSerials(int listNumber);
     void copyTempBack();
     static void restoreFromTemp(store::TDM1& dm, const QString& table);
     static void dropMarker(store::TDM1& dm);

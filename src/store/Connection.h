@@ -7,11 +7,11 @@
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 struct st_mysql;
-struct st_mysql_stmt;
 
 namespace store {
 
@@ -79,13 +79,14 @@ private:
     std::optional<ResultSet> runPlain(const QString& sql);
     std::optional<ResultSet> runPrepared(const PositionalStatement& statement,
                                          const std::vector<Parameter>& parameters);
-    st_mysql_stmt* prepared(const QByteArray& text, bool& cached);
+    struct KeptStatement;
+    std::shared_ptr<KeptStatement> prepared(const QByteArray& text, bool& cached);
     void forgetStatements();
 
     st_mysql* m_handle = nullptr;
     // Prepared statements by their text, kept for the connection's life: a list's
     // renumbering or a register refresh runs the same few statements thousands of times.
-    QHash<QByteArray, st_mysql_stmt*> m_statements;
+    QHash<QByteArray, std::shared_ptr<KeptStatement>> m_statements;
     StatementFault m_statementFault;
     StatementObserver m_statementObserver;
     std::function<std::optional<QString>()> m_openFault;

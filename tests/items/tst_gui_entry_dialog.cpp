@@ -206,7 +206,7 @@ private slots:
         int renumbered = 0;
         store::TDM1::instance().MyConnection1.setStatementFault(
             [&](const QString& sql) -> std::optional<QString> {
-                if (sql.contains("WHERE LSZAM=:LSZAM AND SZULO_ID=0 ORDER BY MJEL,tetel_id"))
+                if (sql.contains("WHERE LSZAM=:LSZAM AND SZULO_ID=0 LIMIT 1"))
                     ++renumbered;
                 return std::nullopt;
             });

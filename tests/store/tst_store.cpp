@@ -136,6 +136,61 @@ private slots:
         QVERIFY(scalar("SELECT NYOMTATAS_PELDANY FROM B2_ADATOK").isNull());
     }
 
+    // Every column type the tables use comes back as the same value whether the statement
+    // has parameters (fetched in binary form) or not (fetched as text).
+    void valuesKeepTheirTypeOnBothPaths_data()
+    {
+        QTest::addColumn<QString>("expression");
+        QTest::addColumn<QVariant>("expected");
+        const QDateTime moment(QDate(2026, 12, 11), QTime(13, 31, 15));
+        QTest::newRow("int") << "LSZAM" << QVariant(qlonglong(-7));
+        QTest::newRow("big unsigned") << "CAST(18446744073709551615 AS UNSIGNED)" << QVariant(qlonglong(-1));
+        QTest::newRow("sum is whole") << "SUM(DB)" << QVariant(qlonglong(40));
+        QTest::newRow("decimal") << "CAST(2.5 AS DECIMAL(4,1))" << QVariant(2.5);
+        QTest::newRow("double") << "CAST(0.25 AS DOUBLE)" << QVariant(0.25);
+        QTest::newRow("text") << "IKTSZAM" << QVariant(QStringLiteral("Ügyirat/ő"));
+        QTest::newRow("empty text") << "KCIMZETT" << QVariant(QString(""));
+        QTest::newRow("null") << "KCIMZETT_AZ" << QVariant();
+        QTest::newRow("date-time") << "CAST('2026-12-11 13:31:15' AS DATETIME)" << QVariant(moment);
+        QTest::newRow("fraction dropped")
+            << "CAST('2026-12-11 13:31:15.75' AS DATETIME(2))" << QVariant(moment);
+        QTest::newRow("date") << "CAST('2026-12-11' AS DATE)"
+                              << QVariant(QDateTime(QDate(2026, 12, 11), QTime(0, 0)));
+    }
+    void valuesKeepTheirTypeOnBothPaths()
+    {
+        QFETCH(QString, expression);
+        QFETCH(QVariant, expected);
+        exec("INSERT INTO B2 (LSZAM,IKTSZAM,KCIMZETT,KCIMZETT_AZ,DB) VALUES (-7,'Ügyirat/ő','',NULL,40)");
+        store::Connection& c = store::TDM1::instance().MyConnection1;
+        const QString sql = "SELECT " + expression + " AS v FROM B2 WHERE LSZAM";
+        // Twice each: a kept statement must give the same again.
+        for (int round = 0; round < 2; ++round) {
+            const QVariant plain = c.run(sql + "=-7", {})->rows.at(0).at(0);
+            const QVariant bound = c.run(sql + "=:l", {{"l", -7}})->rows.at(0).at(0);
+            for (const QVariant& value : {plain, bound}) {
+                QCOMPARE(value.isNull(), expected.isNull());
+                if (!expected.isNull()) {
+                    QCOMPARE(value.typeId(), expected.typeId());
+                    QCOMPARE(value, expected);
+                }
+            }
+        }
+    }
+
+    void zeroDateIsNoDateOnBothPaths()
+    {
+        exec("INSERT INTO B2_ADATOK (LSZAM,NYOMTATAS_DATUMA) VALUES (1,'0000-00-00 00:00:00')");
+        store::Connection& c = store::TDM1::instance().MyConnection1;
+        const QVariant plain = c.run("SELECT NYOMTATAS_DATUMA FROM B2_ADATOK", {})->rows.at(0).at(0);
+        const QVariant bound =
+            c.run("SELECT NYOMTATAS_DATUMA FROM B2_ADATOK WHERE LSZAM=:l", {{"l", 1}})->rows.at(0).at(0);
+        for (const QVariant& value : {plain, bound}) {
+            QCOMPARE(value.typeId(), int(QMetaType::QDateTime));
+            QVERIFY(!value.toDateTime().isValid());
+        }
+    }
+
     void errorsCarryTheServerText()
     {
         auto& q = store::TDM1::instance().MyQuery1;
