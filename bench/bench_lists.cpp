@@ -1,6 +1,7 @@
 // Times the list operations an operator waits for, on lists of 500, 2,000 and 10,000
 // items: opening the list, one 50-piece classified save, one delete with renumbering.
 // Each beside the same statements run straight through the engine on the same rows.
+#include "Memory.h"
 #include "RawEngine.h"
 #include "items/ItemEntry.h"
 #include "lists/ItemDeletion.h"
@@ -13,7 +14,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTextStream>
 #include <algorithm>
 
@@ -69,19 +69,6 @@ double ms(const QElapsedTimer& timer)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-// Resident memory of the process in megabytes.
-double residentMegabytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -116,7 +103,7 @@ int main(int argc, char** argv)
                 figures.open << ms(timer);
                 opening = recorder.take();
             }
-            memory = std::max(memory, residentMegabytes());
+            memory = std::max(memory, bench::residentMegabytes());
             const int shown = model.rowCount();
 
             items::ItemEntry::Consignment consignment;

@@ -4,6 +4,7 @@
 // apart. Once on a fresh store and once on a store with a 10,000-item list and 10,000
 // organisations, since every start checks and repairs every table. Then the first list's
 // workspace is opened from the menu, and the program's resident memory read.
+#include "Memory.h"
 #include "app/AppState.h"
 #include "store/DataModule.h"
 #include "support/ProgramFolder.h"
@@ -72,18 +73,6 @@ struct Start
     double residentMb = 0; // resident memory with the first list's workspace open
 };
 
-double residentMegabytes(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return 0;
-}
-
 // One start of the program; ended again once the menu is on screen.
 Start timeStart(const VirtualScreen& screen, const QString& folder, const QString& runtime)
 {
@@ -146,7 +135,7 @@ Start timeStart(const VirtualScreen& screen, const QString& folder, const QStrin
         // The grid paints its first rows once the window is up.
         QThread::msleep(300);
         if (opened)
-            start.residentMb = residentMegabytes(program.processId());
+            start.residentMb = bench::residentMegabytes(program.processId());
     }
     ::kill(pid_t(program.processId()), SIGTERM);
     if (!program.waitForFinished(15000)) {

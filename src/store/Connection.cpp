@@ -103,10 +103,18 @@ QDateTime parseDateTime(const char* data, unsigned long length)
     return time.isValid() ? QDateTime(date, time) : QDateTime(date, QTime(0, 0));
 }
 
-QVariant convert(const char* data, unsigned long length, enum_field_types type, unsigned flags)
+// What a result column holds, by its server type.
+enum class ColumnKind
 {
-    if (!data)
-        return QVariant();
+    Whole,
+    Decimal,
+    Real,
+    DateTime,
+    Text
+};
+
+ColumnKind kindOf(enum_field_types type)
+{
     switch (type) {
     case MYSQL_TYPE_TINY:
     case MYSQL_TYPE_SHORT:
@@ -114,6 +122,29 @@ QVariant convert(const char* data, unsigned long length, enum_field_types type, 
     case MYSQL_TYPE_INT24:
     case MYSQL_TYPE_LONGLONG:
     case MYSQL_TYPE_YEAR:
+        return ColumnKind::Whole;
+    case MYSQL_TYPE_DECIMAL:
+    case MYSQL_TYPE_NEWDECIMAL:
+        return ColumnKind::Decimal;
+    case MYSQL_TYPE_FLOAT:
+    case MYSQL_TYPE_DOUBLE:
+        return ColumnKind::Real;
+    case MYSQL_TYPE_DATETIME:
+    case MYSQL_TYPE_TIMESTAMP:
+    case MYSQL_TYPE_DATE:
+        return ColumnKind::DateTime;
+    default:
+        return ColumnKind::Text;
+    }
+}
+
+// A value the server sent as text, converted by its column's type.
+QVariant convert(const char* data, unsigned long length, enum_field_types type, unsigned flags)
+{
+    if (!data)
+        return QVariant();
+    switch (kindOf(type)) {
+    case ColumnKind::Whole:
         if (flags & UNSIGNED_FLAG) {
             qulonglong value = 0;
             return parseWhole(data, length, value) ? QVariant(qlonglong(value)) : QVariant(qlonglong(0));
@@ -121,24 +152,21 @@ QVariant convert(const char* data, unsigned long length, enum_field_types type, 
             qlonglong value = 0;
             return parseWhole(data, length, value) ? QVariant(value) : QVariant(qlonglong(0));
         }
-    case MYSQL_TYPE_DECIMAL:
-    case MYSQL_TYPE_NEWDECIMAL: {
+    case ColumnKind::Decimal: {
         // Sums of integer columns come back as decimals; keep whole values integral.
         qlonglong whole = 0;
         if (parseWhole(data, length, whole))
             return whole;
         return QByteArray(data, qsizetype(length)).toDouble();
     }
-    case MYSQL_TYPE_FLOAT:
-    case MYSQL_TYPE_DOUBLE:
+    case ColumnKind::Real:
         return QByteArray(data, qsizetype(length)).toDouble();
-    case MYSQL_TYPE_DATETIME:
-    case MYSQL_TYPE_TIMESTAMP:
-    case MYSQL_TYPE_DATE:
+    case ColumnKind::DateTime:
         return parseDateTime(data, length);
-    default:
-        return QString::fromUtf8(data, qsizetype(length));
+    case ColumnKind::Text:
+        break;
     }
+    return QString::fromUtf8(data, qsizetype(length));
 }
 
 QString serverError(st_mysql* handle)
@@ -371,23 +399,18 @@ enum class Fetched
 
 Fetched fetchedAs(enum_field_types type)
 {
-    switch (type) {
-    case MYSQL_TYPE_TINY:
-    case MYSQL_TYPE_SHORT:
-    case MYSQL_TYPE_LONG:
-    case MYSQL_TYPE_INT24:
-    case MYSQL_TYPE_LONGLONG:
-    case MYSQL_TYPE_YEAR:
+    switch (kindOf(type)) {
+    case ColumnKind::Whole:
         return Fetched::Whole;
-    case MYSQL_TYPE_DOUBLE:
-        return Fetched::Real;
-    case MYSQL_TYPE_DATETIME:
-    case MYSQL_TYPE_TIMESTAMP:
-    case MYSQL_TYPE_DATE:
+    case ColumnKind::Real:
+        return type == MYSQL_TYPE_DOUBLE ? Fetched::Real : Fetched::Text;
+    case ColumnKind::DateTime:
         return Fetched::DateTime;
-    default:
-        return Fetched::Text;
+    case ColumnKind::Decimal:
+    case ColumnKind::Text:
+        break;
     }
+    return Fetched::Text;
 }
 
 QDateTime dateTimeOf(const MYSQL_TIME& t)
