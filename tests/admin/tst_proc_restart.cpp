@@ -1,7 +1,7 @@
 #include "admin/TableFiles.h"
 #include "admin/ZipWriter.h"
 #include "app/ProgramEnd.h"
-#include "store/FolderLock.h"
+#include "support/ProgramCopies.h"
 #include "support/ProgramFolder.h"
 
 #include <QCoreApplication>
@@ -46,17 +46,7 @@ class TestProcRestart : public QObject
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }
 
-    static bool lockHeld(const QString& folder)
-    {
-        store::FolderLock probe;
-        probe.setFileName(folder + "used.uld");
-        try {
-            probe.open();
-        } catch (const std::exception&) {
-            return QFile::exists(folder + "used.uld");
-        }
-        return false;
-    }
+    static bool lockHeld(const QString& folder) { return testsupport::folderLockHeld(folder); }
 
 private slots:
     void decision_data()

@@ -1,4 +1,4 @@
-#include "store/FolderLock.h"
+#include "support/ProgramCopies.h"
 #include "support/ProgramFolder.h"
 
 #include <QDir>
@@ -16,44 +16,11 @@ class TestProcSecondLogon : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_root;
-    int m_folders = 0;
-    std::vector<std::unique_ptr<QProcess>> m_running;
+    testsupport::ProgramCopies m_copies;
 
-    QString newRuntimeFolder()
-    {
-        const QString path = m_root.path() + QString("/run%1").arg(++m_folders);
-        QDir().mkpath(path);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        return path;
-    }
-
-    QProcess* start(const QString& folder, const QString& runtime)
-    {
-        auto process = std::make_unique<QProcess>();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("XDG_RUNTIME_DIR", runtime);
-        process->setProcessEnvironment(env);
-        process->setWorkingDirectory(QDir::rootPath());
-        process->start(folder + "dispora", {});
-        if (!process->waitForStarted(5000))
-            qWarning("cannot start %s", qPrintable(folder));
-        m_running.push_back(std::move(process));
-        return m_running.back().get();
-    }
-
-    static bool lockHeld(const QString& folder)
-    {
-        store::FolderLock probe;
-        probe.setFileName(folder + "used.uld");
-        try {
-            probe.open();
-        } catch (const std::exception&) {
-            return true;
-        }
-        return false;
-    }
+    QString newRuntimeFolder() { return m_copies.newRuntimeFolder(); }
+    QProcess* start(const QString& folder, const QString& runtime) { return m_copies.start(folder, runtime); }
+    static bool lockHeld(const QString& folder) { return testsupport::folderLockHeld(folder); }
 
     // The files below the data folder the process has open.
     static QStringList openDataFiles(QProcess* process, const QString& folder)
@@ -70,20 +37,11 @@ class TestProcSecondLogon : public QObject
     }
 
 private slots:
-    void cleanup()
-    {
-        for (auto& p : m_running) {
-            if (p->state() != QProcess::NotRunning) {
-                p->kill();
-                p->waitForFinished(5000);
-            }
-        }
-        m_running.clear();
-    }
+    void cleanup() { m_copies.killAll(); }
 
     void secondLogonIsToldAtOnceAndTouchesNothing()
     {
-        const QString folder = m_root.path() + "/prog/";
+        const QString folder = m_copies.root() + "/prog/";
         testsupport::copyFolder(QStringLiteral(DISPORA_READY_DIR), folder);
         QProcess* first = start(folder, newRuntimeFolder());
         QTRY_VERIFY_WITH_TIMEOUT(lockHeld(folder), 20000);

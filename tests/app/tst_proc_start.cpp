@@ -1,5 +1,5 @@
 #include "admin/ZipWriter.h"
-#include "store/FolderLock.h"
+#include "support/ProgramCopies.h"
 #include "support/ProgramFolder.h"
 
 #include <QDir>
@@ -15,55 +15,12 @@ class TestProcStart : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_root;
-    int m_folders = 0;
-    std::vector<std::unique_ptr<QProcess>> m_running;
+    testsupport::ProgramCopies m_copies;
 
-    // A fresh copy of the whole ready folder, executable included.
-    QString newProgramFolder()
-    {
-        const QString to = m_root.path() + QString("/prog%1").arg(++m_folders);
-        const QString from = QStringLiteral(DISPORA_READY_DIR);
-        testsupport::copyFolder(from, to);
-        return to + "/";
-    }
-
-    // The user's runtime folder: one per logon, shared by every copy started in it.
-    QString newRuntimeFolder()
-    {
-        const QString path = m_root.path() + QString("/run%1").arg(++m_folders);
-        QDir().mkpath(path);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        return path;
-    }
-
-    QProcess* start(const QString& folder, const QString& runtime)
-    {
-        auto process = std::make_unique<QProcess>();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("XDG_RUNTIME_DIR", runtime);
-        process->setProcessEnvironment(env);
-        // Started from elsewhere: the program works in its own folder all the same.
-        process->setWorkingDirectory(QDir::rootPath());
-        process->start(folder + "dispora", {});
-        if (!process->waitForStarted(5000))
-            qWarning("cannot start %s", qPrintable(folder));
-        m_running.push_back(std::move(process));
-        return m_running.back().get();
-    }
-
-    static bool lockHeld(const QString& folder)
-    {
-        store::FolderLock probe;
-        probe.setFileName(folder + "used.uld");
-        try {
-            probe.open();
-        } catch (const std::exception&) {
-            return QFile::exists(folder + "used.uld");
-        }
-        return false;
-    }
+    QString newProgramFolder() { return m_copies.newProgramFolder(); }
+    QString newRuntimeFolder() { return m_copies.newRuntimeFolder(); }
+    QProcess* start(const QString& folder, const QString& runtime) { return m_copies.start(folder, runtime); }
+    static bool lockHeld(const QString& folder) { return testsupport::folderLockHeld(folder); }
 
     static bool terminate(QProcess* process)
     {
@@ -73,16 +30,7 @@ class TestProcStart : public QObject
     }
 
 private slots:
-    void cleanup()
-    {
-        for (auto& p : m_running) {
-            if (p->state() != QProcess::NotRunning) {
-                p->kill();
-                p->waitForFinished(5000);
-            }
-        }
-        m_running.clear();
-    }
+    void cleanup() { m_copies.killAll(); }
 
     void secondCopyLeavesAtOnceWhileTheFirstRuns()
     {
